@@ -1,0 +1,232 @@
+#include "converter_launch.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+
+#include <spawn.h>
+#include <sys/epoll.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace zoraven {
+
+namespace {
+
+std::string executableDirectory()
+{
+    std::array<char, PATH_MAX> buffer {};
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0 || buffer[0] != '/')
+        return {};
+    // A deleted executable reads as "/dir/name (deleted)": the directory part still holds.
+    const std::string exe(buffer.data(), static_cast<std::size_t>(length));
+    const std::size_t slash = exe.rfind('/');
+    return slash == 0 ? std::string("/") : exe.substr(0, slash);
+}
+
+std::string joinPath(std::string_view directory, std::string_view name)
+{
+    std::string file(directory);
+    if (file.back() != '/')
+        file += '/';
+    file += name;
+    return file;
+}
+
+int pidfdOpen(pid_t pid)
+{
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+}
+
+// Only when the child is ours and has ended; never blocks.
+bool reaped(pid_t pid)
+{
+    int status = 0;
+    const pid_t result = waitpid(pid, &status, WNOHANG);
+    return result == pid || (result < 0 && errno == ECHILD);
+}
+
+} // namespace
+
+SearchPlaces SearchPlaces::ofThisProcess()
+{
+    const char* path = std::getenv("PATH");
+    if (!path) {
+        // What execvp would search without a PATH.
+        std::array<char, 256> fallback {};
+        confstr(_CS_PATH, fallback.data(), fallback.size());
+        return { executableDirectory(), fallback.data() };
+    }
+    return { executableDirectory(), path };
+}
+
+bool isExecutableFile(const std::string& file)
+{
+    struct stat info {};
+    return stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(file.c_str(), X_OK) == 0;
+}
+
+std::optional<std::string> findOnPath(std::string_view path, std::string_view name)
+{
+    while (true) {
+        const std::size_t colon = path.find(':');
+        const std::string_view directory = path.substr(0, colon);
+        // Empty and relative entries mean the current directory, which is never searched.
+        if (!directory.empty() && directory.front() == '/') {
+            std::string candidate = joinPath(directory, name);
+            if (isExecutableFile(candidate))
+                return candidate;
+        }
+        if (colon == std::string_view::npos)
+            return std::nullopt;
+        path.remove_prefix(colon + 1);
+    }
+}
+
+std::optional<std::string> findProgram(const SearchPlaces& places, std::string_view name)
+{
+    if (!places.ownDirectory.empty() && places.ownDirectory.front() == '/') {
+        std::string beside = joinPath(places.ownDirectory, name);
+        if (isExecutableFile(beside))
+            return beside;
+    }
+    return findOnPath(places.path, name);
+}
+
+std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
+                                           const std::vector<std::string>& arguments, std::string_view title)
+{
+    std::vector<std::string> argv { std::string(terminal.program) };
+    for (std::string_view option : terminal.options)
+        argv.emplace_back(option);
+    argv.emplace_back(terminal.titleOption);
+    argv.emplace_back(title);
+    argv.emplace_back(terminal.runOption);
+    // The terminal executes the found file itself, so it cannot pick another one from PATH.
+    argv.push_back(program);
+    argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
+    return argv;
+}
+
+ChildReaper::ChildReaper()
+    : m_epoll(epoll_create1(EPOLL_CLOEXEC))
+{
+}
+
+ChildReaper::~ChildReaper()
+{
+    // Children still running are left alone: they outlive the front end by design.
+    for (const Child& child : m_watched)
+        close(child.pidfd);
+    if (m_epoll >= 0)
+        close(m_epoll);
+}
+
+void ChildReaper::watch(pid_t pid)
+{
+    const int pidfd = m_epoll >= 0 ? pidfdOpen(pid) : -1;
+    if (pidfd >= 0) {
+        epoll_event event {};
+        event.events = EPOLLIN;
+        event.data.fd = pidfd;
+        if (epoll_ctl(m_epoll, EPOLL_CTL_ADD, pidfd, &event) == 0) {
+            m_watched.push_back({ pid, pidfd });
+            return;
+        }
+        close(pidfd);
+    }
+    m_unwatched.push_back(pid);
+}
+
+void ChildReaper::reapFinished()
+{
+    std::erase_if(m_watched, [this](const Child& child) {
+        if (!reaped(child.pid))
+            return false;
+        epoll_ctl(m_epoll, EPOLL_CTL_DEL, child.pidfd, nullptr);
+        close(child.pidfd);
+        return true;
+    });
+    std::erase_if(m_unwatched, reaped);
+}
+
+pid_t spawnDetached(const std::string& file, const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& arg : argv) {
+        // A NUL inside an argument cannot be passed on without cutting it short.
+        if (arg.find('\0') != std::string::npos) {
+            errno = EINVAL;
+            return -1;
+        }
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_init(&actions);
+
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // Other threads (a file dialog's, say) may hold descriptors without close-on-exec.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, file.c_str(), &actions, &attributes, args.data(), environ);
+
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    return pid;
+}
+
+ConverterLauncher::ConverterLauncher(SearchPlaces places, std::span<const Terminal> terminals)
+    : m_places(std::move(places))
+    , m_terminals(terminals)
+{
+}
+
+LaunchResult ConverterLauncher::start(const ConverterCommand& command)
+{
+    if (command.arguments.empty())
+        return LaunchResult::Failed;
+    const std::optional<std::string> converter = findProgram(m_places, command.arguments.front());
+    if (!converter)
+        return LaunchResult::NotFound;
+
+    pid_t pid = -1;
+    for (const Terminal& terminal : m_terminals) {
+        if (const std::optional<std::string> program = findOnPath(m_places.path, terminal.program)) {
+            pid = spawnDetached(*program, terminalArguments(terminal, *converter, command.arguments, command.commandLine));
+            if (pid > 0)
+                break;
+        }
+    }
+    if (pid <= 0)
+        pid = spawnDetached(*converter, command.arguments);
+    if (pid <= 0)
+        return LaunchResult::Failed;
+    m_reaper.watch(pid);
+    return LaunchResult::Started;
+}
+
+} // namespace zoraven

@@ -1,0 +1,92 @@
+// Stands in for the converter, and for a terminal emulator when it is called by a terminal's
+// name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
+//   pid, ppid, sid, exe, the open descriptors, how many signals were blocked or ignored,
+//   then "argv" and every argument followed by a NUL byte.
+// As a terminal it then runs what follows its run option (-e or -x), as xterm does.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include <dirent.h>
+#include <unistd.h>
+
+namespace {
+
+std::string openDescriptors()
+{
+    std::string list;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return "?";
+    const int own = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own)
+            continue;
+        list += list.empty() ? "" : ",";
+        list += entry->d_name;
+    }
+    closedir(dir);
+    return list;
+}
+
+void record(const std::filesystem::path& logDir, std::string_view role, int argc, char** argv)
+{
+    sigset_t blocked;
+    sigprocmask(SIG_BLOCK, nullptr, &blocked);
+    int blockedCount = 0;
+    int ignoredCount = 0;
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sigismember(&blocked, sig) == 1)
+            ++blockedCount;
+        struct sigaction action {};
+        if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+            ++ignoredCount;
+    }
+
+    const std::string descriptors = openDescriptors(); // before this record's own file is open
+    const std::string name = std::string(role) + "-" + std::to_string(getpid());
+    const std::filesystem::path partial = logDir / ("." + name);
+    {
+        std::ofstream out(partial, std::ios::binary);
+        out << "pid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0)
+            << "\nexe " << std::filesystem::read_symlink("/proc/self/exe").string()
+            << "\nfds " << descriptors << "\nblocked " << blockedCount << "\nignored " << ignoredCount
+            << "\nargv\n";
+        for (int i = 0; i < argc; ++i)
+            out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
+    }
+    // Readers only ever see complete records.
+    std::filesystem::rename(partial, logDir / name);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* logDir = std::getenv("ZORAVEN_FAKE_LOG_DIR");
+    if (!logDir)
+        return 2;
+    const bool isTerminal = std::filesystem::path(argv[0]).filename() != "zoraven";
+
+    if (const char* delay = std::getenv("ZORAVEN_FAKE_DELAY_MS"); delay && !isTerminal)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
+
+    record(logDir, isTerminal ? "terminal" : "converter", argc, argv);
+
+    if (isTerminal) {
+        for (int i = 1; i + 1 < argc; ++i) {
+            if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0) {
+                execv(argv[i + 1], argv + i + 1);
+                return 127;
+            }
+        }
+    }
+    return 0;
+}
