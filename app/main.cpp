@@ -1,0 +1,22 @@
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include "converter_launch.h"
+#include "main_window.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // No display name: Qt would append it to every window title.
+    QApplication::setApplicationName(applicationTitle());
+    QApplication::setApplicationVersion(QStringLiteral(ZORAVEN_VERSION));
+
+    zoraven::ConverterLauncher launcher;
+    // Converters run on their own; this only collects each one's exit so none lingers as a zombie.
+    QSocketNotifier reaping(launcher.reaper().notifyFd(), QSocketNotifier::Read);
+    QObject::connect(&reaping, &QSocketNotifier::activated, &app, [&launcher] { launcher.reaper().reapFinished(); });
+
+    Form1 window(launcher);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Installs what ZORAVEN Frontend needs from Debian 12's packages, builds it, and then
+#   run       starts the program (release build in build/)
+#   test      runs the whole test suite through CTest (build/)
+#   sanitize  runs the whole test suite built with AddressSanitizer and UBSan (build-sanitize/)
+# Runs as root, or as a user who may sudo (only apt-get is run with sudo).
+set -euo pipefail
+
+mode=${1:-}
+case "$mode" in
+    run | test | sanitize) ;;
+    *)
+        echo "usage: $0 run|test|sanitize" >&2
+        exit 2
+        ;;
+esac
+cd "$(dirname "$0")/.."
+
+# Building and running: the compiler, CMake, Qt 6 Widgets, the font the window is drawn
+# with, and xterm, in which the converter shows its output.
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev fonts-liberation xterm)
+if [ "$mode" != run ]; then
+    # Testing: GoogleTest, Google Benchmark, a virtual X server and tools to drive and look
+    # at it, and the validators for the desktop files.
+    packages+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+        desktop-file-utils appstream)
+fi
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+case "$mode" in
+    run)
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+        cmake --build build -j "$jobs"
+        exec build/zoraven-frontend
+        ;;
+    test)
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+        cmake --build build -j "$jobs"
+        ctest --test-dir build --output-on-failure -j "$jobs"
+        ;;
+    sanitize)
+        cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORAVEN_SANITIZE=ON
+        cmake --build build-sanitize -j "$jobs"
+        ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+        ;;
+esac

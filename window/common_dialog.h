@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// The window's file-open dialog, played over Qt's (the platform's native one where there is
+// one). InitDir is where the first opening starts; later ones start in the folder of the last
+// choice. Filter holds "description|pattern" pairs, the first in force when the dialog opens.
+class CommonDialog {
+public:
+    virtual ~CommonDialog() = default;
+
+    QString InitDir;
+    QString Filter;
+
+    // Shows the modal dialog; returns once the user has chosen a file or cancelled. A cancel
+    // leaves FileName as it was, so an earlier choice is never thrown away.
+    void ShowOpen(QWidget* parent);
+    QString FileName() const { return m_fileName; }
+
+    // The filter as Qt's name filters: "Cdr-Win Image (*.bin)", ...
+    static QStringList nameFilters(const QString& filter);
+    // Where the next opening starts.
+    QString startDirectory() const;
+
+protected:
+    // Asks the user; an empty result means cancelled. Tests replace this.
+    virtual QString askForFile(QWidget* parent, const QString& directory, const QStringList& filters);
+
+private:
+    QString m_fileName;
+};
