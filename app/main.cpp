@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include "converter_launch.h"
@@ -10,6 +11,10 @@ int main(int argc, char* argv[])
     // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral(ZORAVEN_VERSION));
+    // Ties the window to its desktop entry (and so its icon) on Wayland and X11 alike.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZORAVEN_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(ZORAVEN_APP_ID),
+                                                 QIcon(QStringLiteral(":/icons/" ZORAVEN_APP_ID ".png"))));
 
     zoraven::ConverterLauncher launcher;
     // Converters run on their own; this only collects each one's exit so none lingers as a zombie.
