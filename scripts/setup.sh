@@ -17,12 +17,12 @@ esac
 cd "$(dirname "$0")/.."
 
 # Building and running: the compiler, CMake, Qt 6 Widgets, the font the window is drawn
-# with, and xterm, in which the converter shows its output.
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev fonts-liberation xterm)
+# with, and xterm with its usual font, in which the converter shows its output.
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server and tools to drive and look
     # at it, and the validators for the desktop files.
-    packages+=(libgtest-dev libbenchmark-dev xvfb xauth xdotool x11-utils imagemagick
+    packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick
         desktop-file-utils appstream)
 fi
 

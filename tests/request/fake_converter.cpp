@@ -1,6 +1,6 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
-//   pid, ppid, sid, exe, the open descriptors, how many signals were blocked or ignored,
+//   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors, how many signals were blocked or ignored,
 //   then "argv" and every argument followed by a NUL byte.
 // As a terminal it then runs what follows its run option (-e or -x), as xterm does.
 #include <chrono>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -36,7 +37,14 @@ std::string openDescriptors()
     return list;
 }
 
-void record(const std::filesystem::path& logDir, std::string_view role, int argc, char** argv)
+long long monotonicNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+void record(const std::filesystem::path& logDir, std::string_view role, long long started, int argc, char** argv)
 {
     sigset_t blocked;
     sigprocmask(SIG_BLOCK, nullptr, &blocked);
@@ -55,7 +63,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, int argc
     const std::filesystem::path partial = logDir / ("." + name);
     {
         std::ofstream out(partial, std::ios::binary);
-        out << "pid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0)
+        out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0)
             << "\nexe " << std::filesystem::read_symlink("/proc/self/exe").string()
             << "\nfds " << descriptors << "\nblocked " << blockedCount << "\nignored " << ignoredCount
             << "\nargv\n";
@@ -70,6 +78,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, int argc
 
 int main(int argc, char** argv)
 {
+    const long long started = monotonicNs();
     const char* logDir = std::getenv("ZORAVEN_FAKE_LOG_DIR");
     if (!logDir)
         return 2;
@@ -78,7 +87,7 @@ int main(int argc, char** argv)
     if (const char* delay = std::getenv("ZORAVEN_FAKE_DELAY_MS"); delay && !isTerminal)
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
 
-    record(logDir, isTerminal ? "terminal" : "converter", argc, argv);
+    record(logDir, isTerminal ? "terminal" : "converter", started, argc, argv);
 
     if (isTerminal) {
         for (int i = 1; i + 1 < argc; ++i) {

@@ -5,6 +5,8 @@ set -euo pipefail
 work=$(mktemp -d)
 pids=()
 cleanup() {
+    # Terminals and converters run in sessions of their own; they all name this folder.
+    pkill -f -- "$work/" 2>/dev/null || true
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -23,6 +25,10 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 fail() {
     echo "FAIL: $*" >&2
+    # What the screen showed, for whoever reads the failure.
+    if [ -n "${FAILURE_SHOT:-}" ] && command -v import >/dev/null; then
+        import -window root "$FAILURE_SHOT" 2>/dev/null && echo "screen at failure: $FAILURE_SHOT" >&2
+    fi
     exit 1
 }
 
@@ -30,3 +36,63 @@ fail() {
 wait_for_window() {
     timeout 20 xdotool search --sync --onlyvisible --name '^ZORAVEN frontend' | head -n1
 }
+
+# Where the front end's controls are, in its window's pixels.
+readonly BROWSE="312 44" NTSC="132 100" PAL="132 128" CONVERT="312 108"
+
+# Starts a program through x_probe once its window is mapped: sets started_pid and started_window.
+start_window() {
+    local line
+    line=$("$X_PROBE" launch "$@") || fail "$1 showed no window"
+    read -r started_pid started_window _ <<<"$line"
+    pids+=("$started_pid")
+}
+
+click() { # WINDOW "X Y"
+    # shellcheck disable=SC2086
+    "$X_PROBE" click "$1" $2
+}
+
+# Chooses FILE in the front end's file dialog, as a person would. FILE must be alone in
+# its folder with a .bin name: a name with a double quote cannot be typed into Qt's dialog
+# (it reads quotes as separators between names), so the folder is typed and the file is
+# picked from the list.
+choose_file() { # WINDOW FILE
+    local dialog
+    click "$1" "$BROWSE"
+    dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Open$' | head -n1) || fail "no file dialog"
+    sleep 0.4
+    xdotool type --delay 5 "$(dirname "$2")/"
+    sleep 0.4
+    xdotool key Return
+    sleep 0.4
+    # Select the first row, then open it; again if the folder was still being read.
+    for _ in 1 2 3; do
+        xdotool mousemove --window "$dialog" 200 70 click 1
+        sleep 0.3
+        xdotool key Return
+        for _ in $(seq 20); do
+            xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1 || return 0
+            sleep 0.1
+        done
+    done
+    fail "the file dialog did not close"
+}
+
+# Waits until DIR holds COUNT records of ROLE (converter or terminal); prints their files.
+wait_for_records() { # DIR COUNT [ROLE]
+    local files=()
+    for _ in $(seq 300); do
+        shopt -s nullglob
+        files=("$1/${3:-converter}"-*)
+        shopt -u nullglob
+        [ ${#files[@]} -ge "$2" ] && break
+        sleep 0.1
+    done
+    [ ${#files[@]} -ge "$2" ] || fail "expected $2 ${3:-converter} records in $1, found ${#files[@]}"
+    printf '%s\n' "${files[@]}"
+}
+
+# A record's field, and its argv as NUL-terminated bytes.
+record_field() { sed -n "s/^$2 //p" "$1" | head -n1; }
+record_argv() { perl -0777 -ne 'print $1 if /\nargv\n(.*)\z/s' "$1"; }

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The real program under Xvfb, driven as a person would: hostile file names chosen in the real
+# dialog reach the converter byte for byte and through no shell; many launches leave no zombie
+# and no descriptor behind; a converter outlives the window closed right after starting it.
+# Needs FRONTEND, FAKE_CONVERTER and X_PROBE in the environment.
+source "$(dirname "$0")/xvfb.sh"
+
+# The front end beside a stand-in converter, with a PATH that holds no terminal, so that the
+# converter is its direct child.
+app=$work/app logs=$work/logs images=$work/images
+mkdir -p "$app" "$logs" "$images" "$work/empty"
+cp "$FRONTEND" "$app/zoraven-frontend"
+cp "$FAKE_CONVERTER" "$app/zoraven"
+export ZORAVEN_FAKE_LOG_DIR=$logs
+cd "$work/empty"
+
+names=(
+    'disc one.bin'
+    "it's \"quoted\".bin"
+    '$(touch pwned).bin'
+    '`touch pwned`.bin'
+    'a;b|c&d>e.bin'
+    '-rf disc.bin'
+    "caf$(printf '\xc3\xa9') $(printf '\xe6\x97\xa5\xe6\x9c\xac').bin"
+)
+
+PATH=$work/empty start_window "$app/zoraven-frontend"
+frontend=$started_pid window=$started_window
+
+echo "# hostile names through the real dialog"
+for i in "${!names[@]}"; do
+    mkdir "$images/$i"
+    image="$images/$i/${names[$i]}"
+    : >"$image"
+    choose_file "$window" "$image"
+    [ "$i" -eq 0 ] && click "$window" "$PAL"
+    click "$window" "$CONVERT"
+    record=$(wait_for_records "$logs" 1)
+    cmp <(record_argv "$record") <(printf 'zoraven\0-p\0%s\0' "$image") || fail "argv differs for ${names[$i]}"
+    [ "$(record_field "$record" ppid)" = "$frontend" ] || fail "the converter is not the front end's own child"
+    [ "$(record_field "$record" exe)" = "$app/zoraven" ] || fail "another converter ran"
+    rm "$record"
+    echo "ok: ${names[$i]}"
+done
+[ -z "$(find "$work" -name pwned)" ] || fail "a file name was run through a shell"
+
+echo "# 200 launches in a row"
+descriptors() { ls "/proc/$frontend/fd" | wc -l; }
+before=$(descriptors)
+for _ in $(seq 200); do click "$window" "$CONVERT"; done
+wait_for_records "$logs" 200 >/dev/null
+zombies=1
+for _ in $(seq 100); do
+    zombies=$(ps --ppid "$frontend" -o stat= | grep -c '^Z' || true)
+    [ "$zombies" -eq 0 ] && break
+    sleep 0.1
+done
+[ "$zombies" -eq 0 ] || fail "$zombies zombies left"
+after=$(descriptors)
+[ "$after" -eq "$before" ] || fail "open descriptors grew from $before to $after"
+rm "$logs"/converter-*
+click "$window" "$NTSC"
+click "$window" "$CONVERT"
+record=$(wait_for_records "$logs" 1)
+[ "$(record_argv "$record" | tr '\0' '\n' | sed -n 2p)" = "-n" ] || fail "the window no longer answers"
+rm "$record"
+echo "ok: no zombie, $after descriptors before and after, the window answers"
+
+echo "# the converter outlives the window"
+# One window at a time: without a window manager both would stand at the same place.
+"$X_PROBE" close "$window"
+wait_for_exit() { # gone, or a zombie that nobody has collected yet
+    for _ in $(seq 100); do [[ "$(ps -o stat= -p "$1")" =~ ^Z?$ ]] && return 0; sleep 0.05; done
+    fail "closing the window did not end the front end"
+}
+wait_for_exit "$frontend"
+ZORAVEN_FAKE_DELAY_MS=1500 PATH=$work/empty start_window "$app/zoraven-frontend"
+second=$started_pid
+choose_file "$started_window" "$images/0/${names[0]}"
+click "$started_window" "$PAL"
+click "$started_window" "$CONVERT"
+"$X_PROBE" close "$started_window"
+wait_for_exit "$second"
+[ -z "$(ls "$logs")" ] || fail "the converter finished before the window closed; the test proves nothing: $(ls "$logs")"
+record=$(wait_for_records "$logs" 1)
+[ "$(record_field "$record" sid)" = "$(record_field "$record" pid)" ] || fail "the converter has no session of its own"
+echo "ok: the converter ran on after the front end ended"
+
+echo "# inside a real terminal"
+rm "$logs"/converter-*
+PATH=$work/empty:/usr/bin:/bin start_window "$app/zoraven-frontend"
+choose_file "$started_window" "$images/1/${names[1]}"
+click "$started_window" "$NTSC"
+click "$started_window" "$CONVERT"
+record=$(wait_for_records "$logs" 1)
+cmp <(record_argv "$record") <(printf '%s\0-n\0%s\0' "$app/zoraven" "$images/1/${names[1]}") ||
+    fail "argv differs through the terminal"
+[ "$(ps -o comm= -p "$(record_field "$record" ppid)")" = xterm ] || fail "the converter did not run in xterm"
+echo "ok: xterm ran the converter with its arguments untouched"
