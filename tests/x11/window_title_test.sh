@@ -17,4 +17,5 @@ done
 hints=$(xprop -id "$window" WM_NORMAL_HINTS)
 grep -q 'minimum size: 386 by 168' <<<"$hints" || fail "minimum size: $hints"
 grep -q 'maximum size: 386 by 168' <<<"$hints" || fail "maximum size: $hints"
-echo "title and size as expected"
+xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48x48 icon"
+echo "title, size and icon as expected"

@@ -151,7 +151,13 @@ int close(Display* display, Window window)
 
 int main(int argc, char** argv)
 {
+    using namespace std::chrono_literals;
+    // A server that has only just started may not take connections for a moment.
     Display* display = XOpenDisplay(nullptr);
+    for (int attempt = 0; !display && attempt < 50; ++attempt) {
+        std::this_thread::sleep_for(100ms);
+        display = XOpenDisplay(nullptr);
+    }
     if (!display)
         die("cannot open the display");
     const std::string command = argc > 1 ? argv[1] : "";

@@ -48,9 +48,9 @@ start_window() {
     pids+=("$started_pid")
 }
 
-click() { # WINDOW "X Y"
+click() { # WINDOW "X Y" [LOG_DIR]
     # shellcheck disable=SC2086
-    "$X_PROBE" click "$1" $2
+    "$X_PROBE" click "$1" $2 "${@:3}"
 }
 
 # Chooses FILE in the front end's file dialog, as a person would. FILE must be alone in
