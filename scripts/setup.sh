@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what ZORAVEN Frontend needs from Debian 12's packages, builds it, and then
 #   run       starts the program (release build in build/)
-#   test      runs the whole test suite through CTest (build/)
-#   sanitize  runs the whole test suite built with AddressSanitizer and UBSan (build-sanitize/)
+#   test      runs the whole test suite through CTest: the release build (build/), then the
+#             build with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/)
+#   sanitize  only the second of those
 # Runs as root, or as a user who may sudo (only apt-get is run with sudo).
 set -euo pipefail
 
@@ -40,6 +41,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+sanitized_suite() {
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORAVEN_SANITIZE=ON
+    cmake --build build-sanitize -j "$jobs"
+    ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+}
 case "$mode" in
     run)
         cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
@@ -50,10 +56,9 @@ case "$mode" in
         cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
         cmake --build build -j "$jobs"
         ctest --test-dir build --output-on-failure -j "$jobs"
+        sanitized_suite
         ;;
     sanitize)
-        cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORAVEN_SANITIZE=ON
-        cmake --build build-sanitize -j "$jobs"
-        ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+        sanitized_suite
         ;;
 esac

@@ -69,18 +69,21 @@ echo "ok: no zombie, $after descriptors before and after, the window answers"
 echo "# the converter outlives the window"
 # One window at a time: without a window manager both would stand at the same place.
 "$X_PROBE" close "$window"
-wait_for_exit() { # gone, or a zombie that nobody has collected yet
-    for _ in $(seq 100); do [[ "$(ps -o stat= -p "$1")" =~ ^Z?$ ]] && return 0; sleep 0.05; done
-    fail "closing the window did not end the front end"
-}
-wait_for_exit "$frontend"
-ZORAVEN_FAKE_DELAY_MS=1500 PATH=$work/empty start_window "$app/zoraven-frontend"
-second=$started_pid
-choose_file "$started_window" "$images/0/${names[0]}"
-click "$started_window" "$PAL"
-click "$started_window" "$CONVERT"
-"$X_PROBE" close "$started_window"
-wait_for_exit "$second"
+for _ in $(seq 100); do [[ "$(ps -o stat= -p "$frontend")" =~ ^Z?$ ]] && break; sleep 0.05; done
+[[ "$(ps -o stat= -p "$frontend")" =~ ^Z?$ ]] || fail "closing the window did not end the front end"
+
+# This one is the shell's own child, so that its exit status can be read.
+ZORAVEN_FAKE_DELAY_MS=1500 PATH=$work/empty "$app/zoraven-frontend" 2>"$work/frontend.err" &
+second=$!
+second_window=$(wait_for_window) || fail "no second window"
+choose_file "$second_window" "$images/0/${names[0]}"
+click "$second_window" "$PAL"
+click "$second_window" "$CONVERT"
+"$X_PROBE" close "$second_window"
+status=0
+timeout 10 tail --pid="$second" -f /dev/null || fail "closing the window did not end the front end"
+wait "$second" || status=$?
+[ "$status" -eq 0 ] || fail "the front end ended with status $status: $(cat "$work/frontend.err")"
 [ -z "$(ls "$logs")" ] || fail "the converter finished before the window closed; the test proves nothing: $(ls "$logs")"
 record=$(wait_for_records "$logs" 1)
 [ "$(record_field "$record" sid)" = "$(record_field "$record" pid)" ] || fail "the converter has no session of its own"

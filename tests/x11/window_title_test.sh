@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real program under a real X server: the title and size that the server holds for it.
+# The real program under a real X server: the title, size and icon that the server holds for it.
 # Usage: window_title_test.sh FRONTEND
 source "$(dirname "$0")/xvfb.sh"
 frontend=$1
@@ -8,14 +8,20 @@ frontend=$1
 pids+=($!)
 window=$(wait_for_window) || fail "no window appeared"
 
-expected='"ZORAVEN frontend By (^)TOLVAR(^)"'
-for property in _NET_WM_NAME WM_NAME; do
-    title=$(xprop -id "$window" "$property" | sed 's/^[^=]*= //')
-    [ "$title" = "$expected" ] || fail "$property is $title, not $expected"
-done
-
-hints=$(xprop -id "$window" WM_NORMAL_HINTS)
-grep -q 'minimum size: 386 by 168' <<<"$hints" || fail "minimum size: $hints"
-grep -q 'maximum size: 386 by 168' <<<"$hints" || fail "maximum size: $hints"
-xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48x48 icon"
+# Properties may follow the window's mapping by a moment.
+has() { # PROPERTY PATTERN
+    for _ in $(seq 50); do
+        xprop -id "$window" "$1" | grep -qF -- "$2" && return 0
+        sleep 0.1
+    done
+    fail "$1 is not as expected: $(xprop -id "$window" "$1" | head -n 3)"
+}
+has _NET_WM_NAME '_NET_WM_NAME(UTF8_STRING) = "ZORAVEN frontend By (^)TOLVAR(^)"'
+has WM_NAME 'WM_NAME(STRING) = "ZORAVEN frontend By (^)TOLVAR(^)"'
+has WM_NORMAL_HINTS 'minimum size: 386 by 168'
+has WM_NORMAL_HINTS 'maximum size: 386 by 168'
+has _NET_WM_ICON 'Icon (48 x 48)'
+# The whole title, nothing appended (as a display name would be).
+[ "$(xprop -id "$window" _NET_WM_NAME)" = '_NET_WM_NAME(UTF8_STRING) = "ZORAVEN frontend By (^)TOLVAR(^)"' ] ||
+    fail "the title has more to it: $(xprop -id "$window" _NET_WM_NAME)"
 echo "title, size and icon as expected"

@@ -161,12 +161,16 @@ int main(int argc, char** argv)
     if (!display)
         die("cannot open the display");
     const std::string command = argc > 1 ? argv[1] : "";
+    int result = 0;
     if (command == "launch" && argc > 2)
-        return launch(display, argv + 2);
-    if (command == "click" && (argc == 5 || argc == 6))
-        return click(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]), std::atoi(argv[4]),
-                     argc == 6 ? argv[5] : nullptr);
-    if (command == "close" && argc == 3)
-        return close(display, std::strtoul(argv[2], nullptr, 0));
-    die("usage: x_probe launch PROGRAM [ARG...] | click WINDOW X Y [LOG_DIR] | close WINDOW");
+        result = launch(display, argv + 2);
+    else if (command == "click" && (argc == 5 || argc == 6))
+        result = click(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]), std::atoi(argv[4]),
+                       argc == 6 ? argv[5] : nullptr);
+    else if (command == "close" && argc == 3)
+        result = close(display, std::strtoul(argv[2], nullptr, 0));
+    else
+        die("usage: x_probe launch PROGRAM [ARG...] | click WINDOW X Y [LOG_DIR] | close WINDOW");
+    XCloseDisplay(display);
+    return result;
 }
