@@ -24,5 +24,5 @@ int main(int argc, char* argv[])
 
     Form1 window(launcher);
     window.show();
-    return app.exec();
+    return QApplication::exec();
 }

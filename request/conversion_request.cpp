@@ -26,7 +26,7 @@ std::optional<ConverterCommand> converterCommand(std::string_view formatFlag, co
     for (const FormatEntry& entry : kFormatTable) {
         if (entry.flag == formatFlag) {
             return ConverterCommand { composeCommandLine(formatFlag, imagePath),
-                                      { std::string(kConverterName), std::string(entry.option), imagePath } };
+                { std::string(kConverterName), std::string(entry.option), imagePath } };
         }
     }
     return std::nullopt;

@@ -14,8 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace zoraven {
 
 namespace {
@@ -41,10 +39,7 @@ std::string joinPath(std::string_view directory, std::string_view name)
     return file;
 }
 
-int pidfdOpen(pid_t pid)
-{
-    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-}
+int pidfdOpen(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
 
 // Only when the child is ours and has ended; never blocks.
 bool reaped(pid_t pid)
@@ -70,7 +65,7 @@ SearchPlaces SearchPlaces::ofThisProcess()
 
 bool isExecutableFile(const std::string& file)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(file.c_str(), X_OK) == 0;
 }
 
@@ -102,7 +97,7 @@ std::optional<std::string> findProgram(const SearchPlaces& places, std::string_v
 }
 
 std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
-                                           const std::vector<std::string>& arguments, std::string_view title)
+    const std::vector<std::string>& arguments, std::string_view title)
 {
     std::vector<std::string> argv { std::string(terminal.program) };
     for (std::string_view option : terminal.options)
@@ -216,7 +211,8 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
     pid_t pid = -1;
     for (const Terminal& terminal : m_terminals) {
         if (const std::optional<std::string> program = findOnPath(m_places.path, terminal.program)) {
-            pid = spawnDetached(*program, terminalArguments(terminal, *converter, command.arguments, command.commandLine));
+            pid = spawnDetached(
+                *program, terminalArguments(terminal, *converter, command.arguments, command.commandLine));
             if (pid > 0)
                 break;
         }

@@ -51,7 +51,7 @@ inline constexpr Terminal kTerminals[] = {
 
 // The argument vector that runs `program` with `arguments` inside `terminal`.
 std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
-                                           const std::vector<std::string>& arguments, std::string_view title);
+    const std::vector<std::string>& arguments, std::string_view title);
 
 // Collects the processes this front end started once they end, so that none lingers as a
 // zombie, without anyone waiting: each child's pidfd sits in one epoll set, and an event
@@ -83,8 +83,8 @@ private:
 // kTerminals, or directly when there is none.
 class ConverterLauncher : public ConverterStarter {
 public:
-    explicit ConverterLauncher(SearchPlaces places = SearchPlaces::ofThisProcess(),
-                               std::span<const Terminal> terminals = kTerminals);
+    explicit ConverterLauncher(
+        SearchPlaces places = SearchPlaces::ofThisProcess(), std::span<const Terminal> terminals = kTerminals);
 
     LaunchResult start(const ConverterCommand& command) override;
     ChildReaper& reaper() { return m_reaper; }

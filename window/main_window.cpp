@@ -29,7 +29,7 @@ QFont Form1::captionFont()
 }
 
 Form1::Form1(zoraven::ConverterStarter& starter, std::unique_ptr<CommonDialog> dialog,
-             std::unique_ptr<NoticeBox> notices, QWidget* parent)
+    std::unique_ptr<NoticeBox> notices, QWidget* parent)
     : QWidget(parent)
     , CommonDialog1(std::move(dialog))
     , m_notices(std::move(notices))
@@ -44,10 +44,10 @@ Form1::Form1(zoraven::ConverterStarter& starter, std::unique_ptr<CommonDialog> d
     Text1 = place<QLineEdit>(this, "Text1", QString(), 1320, 480, 2415, 285);
     Command1 = place<QPushButton>(this, "Command1", QStringLiteral("Browse"), 3840, 480, 1695, 375);
     Label2 = place<QLabel>(this, "Label2", QStringLiteral("Convert Image To:"), 120, 1320, 1335, 255);
-    NTSC = place<QRadioButton>(this, "NTSC", QString::fromLatin1(formatEntry(zoraven::Standard::NTSC).caption),
-                               1560, 1320, 855, 375);
-    PAL = place<QRadioButton>(this, "PAL", QString::fromLatin1(formatEntry(zoraven::Standard::PAL).caption), 1560,
-                              1800, 855, 255);
+    NTSC = place<QRadioButton>(
+        this, "NTSC", QString::fromLatin1(formatEntry(zoraven::Standard::NTSC).caption), 1560, 1320, 855, 375);
+    PAL = place<QRadioButton>(
+        this, "PAL", QString::fromLatin1(formatEntry(zoraven::Standard::PAL).caption), 1560, 1800, 855, 255);
     Command2 = place<QPushButton>(this, "Command2", QStringLiteral("CONVERT IMAGE"), 3840, 1320, 1695, 615);
     // Holds the chosen flag for the program; nothing for the user to see or a screen reader to announce.
     mode = place<QLabel>(this, "mode", QString(), 5760, 120, 615, 255);
@@ -92,15 +92,9 @@ zoraven::ImagePath Form1::imagePath() const
     return QFile::encodeName(CommonDialog1->FileName()).toStdString();
 }
 
-zoraven::FormatFlag Form1::formatFlag() const
-{
-    return mode->text().toStdString();
-}
+zoraven::FormatFlag Form1::formatFlag() const { return mode->text().toStdString(); }
 
-void Form1::setFormatFlag(const zoraven::FormatFlag& flag)
-{
-    mode->setText(QString::fromStdString(flag));
-}
+void Form1::setFormatFlag(const zoraven::FormatFlag& flag) { mode->setText(QString::fromStdString(flag)); }
 
 void Form1::ShowNotice(std::string_view text)
 {

@@ -13,10 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-inline QString applicationTitle()
-{
-    return QStringLiteral("ZORAVEN Frontend");
-}
+inline QString applicationTitle() { return QStringLiteral("ZORAVEN Frontend"); }
 
 // The program's one window. It holds both choices of the user (the image in its file
 // dialog, the standard in the label `mode`) and hands every decision to the request.
@@ -25,8 +22,8 @@ class Form1 : public QWidget, private zoraven::RequestHost {
 
 public:
     explicit Form1(zoraven::ConverterStarter& starter,
-                   std::unique_ptr<CommonDialog> dialog = std::make_unique<CommonDialog>(),
-                   std::unique_ptr<NoticeBox> notices = std::make_unique<NoticeBox>(), QWidget* parent = nullptr);
+        std::unique_ptr<CommonDialog> dialog = std::make_unique<CommonDialog>(),
+        std::unique_ptr<NoticeBox> notices = std::make_unique<NoticeBox>(), QWidget* parent = nullptr);
     ~Form1() override;
 
     // Pixels in Qt's device-independent units: the layout is drawn in twips, 15 to a pixel.

@@ -141,7 +141,7 @@ TEST_F(ConversionRequestTest, OnlyAMissingConverterIsReportedAndEveryTime)
     request.requestConversion();
     request.requestConversion();
     EXPECT_EQ(host.notices,
-              (std::vector<std::string>(2, "You must place ZORVEN.EXE in the same directoy as this frontend.")));
+        (std::vector<std::string>(2, "You must place ZORVEN.EXE in the same directoy as this frontend.")));
 
     host.notices.clear();
     starter.result = LaunchResult::Failed;

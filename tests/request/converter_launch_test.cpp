@@ -247,18 +247,18 @@ TEST_F(LaunchTest, OnlyRegularExecutableFilesOnAbsoluteSearchDirectoriesCount)
         { "nothing anywhere", [] {}, bin().string() },
         { "a directory", [&] { fs::create_directory(bin() / "zoraven"); }, bin().string() },
         { "a file without the execute bit",
-          [&] {
-              install(bin(), "zoraven");
-              fs::permissions(bin() / "zoraven", fs::perms(0644));
-          },
-          bin().string() },
+            [&] {
+                install(bin(), "zoraven");
+                fs::permissions(bin() / "zoraven", fs::perms(0644));
+            },
+            bin().string() },
         { "a dangling link", [&] { fs::create_symlink(root / "gone", bin() / "zoraven"); }, bin().string() },
         { "only in the current directory",
-          [&] {
-              install(elsewhere, "zoraven");
-              fs::current_path(elsewhere);
-          },
-          ":.:bin:" + bin().string() + "::" },
+            [&] {
+                install(elsewhere, "zoraven");
+                fs::current_path(elsewhere);
+            },
+            ":.:bin:" + bin().string() + "::" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -331,9 +331,9 @@ TEST_F(LaunchTest, RunsInsideTheFirstInstalledTerminalWithArgvUntouched)
     std::vector<Record> converter = records("converter");
     ASSERT_EQ(terminal.size(), 1U);
     ASSERT_EQ(converter.size(), 1U);
-    EXPECT_EQ(terminal[0].argv, (std::vector<std::string> { "xfce4-terminal", "--maximize", "--hold", "-T",
-                                                            "zoraven -n " + image, "-x", converterFile, "-n",
-                                                            image }));
+    EXPECT_EQ(terminal[0].argv,
+        (std::vector<std::string> {
+            "xfce4-terminal", "--maximize", "--hold", "-T", "zoraven -n " + image, "-x", converterFile, "-n", image }));
     EXPECT_EQ(terminal[0].number("sid"), terminal[0].number("pid"));
     EXPECT_EQ(converter[0].argv, (std::vector<std::string> { converterFile, "-n", image }));
 
@@ -343,9 +343,9 @@ TEST_F(LaunchTest, RunsInsideTheFirstInstalledTerminalWithArgvUntouched)
     ASSERT_EQ(launch(image), LaunchResult::Started);
     terminal = records("terminal");
     ASSERT_EQ(terminal.size(), 1U);
-    EXPECT_EQ(terminal[0].argv, (std::vector<std::string> { "xterm", "-maximized", "-hold", "-T",
-                                                            "zoraven -n " + image, "-e", converterFile, "-n",
-                                                            image }));
+    EXPECT_EQ(terminal[0].argv,
+        (std::vector<std::string> {
+            "xterm", "-maximized", "-hold", "-T", "zoraven -n " + image, "-e", converterFile, "-n", image }));
     EXPECT_EQ(records("converter").at(0).argv.at(2), image);
 
     // A missing converter is found missing before any terminal opens.

@@ -1,7 +1,7 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
-//   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors, how many signals were blocked or ignored,
-//   then "argv" and every argument followed by a NUL byte.
+//   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors, how many signals were blocked or
+//   ignored, then "argv" and every argument followed by a NUL byte.
 // As a terminal it then runs what follows its run option (-e or -x), as xterm does.
 #include <chrono>
 #include <csignal>
@@ -53,7 +53,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     for (int sig = 1; sig < NSIG; ++sig) {
         if (sigismember(&blocked, sig) == 1)
             ++blockedCount;
-        struct sigaction action {};
+        struct sigaction action { };
         if (sigaction(sig, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
             ++ignoredCount;
     }
@@ -63,10 +63,9 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     const std::filesystem::path partial = logDir / ("." + name);
     {
         std::ofstream out(partial, std::ios::binary);
-        out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0)
-            << "\nexe " << std::filesystem::read_symlink("/proc/self/exe").string()
-            << "\nfds " << descriptors << "\nblocked " << blockedCount << "\nignored " << ignoredCount
-            << "\nargv\n";
+        out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
+            << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nblocked "
+            << blockedCount << "\nignored " << ignoredCount << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }

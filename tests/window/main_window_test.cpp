@@ -69,8 +69,7 @@ private:
     RecordingNotices* notices = nullptr;
     std::unique_ptr<Form1> window;
 
-    template <typename T = QWidget>
-    T* control(const char* name) const
+    template <typename T = QWidget> T* control(const char* name) const
     {
         T* found = window->findChild<T*>(QLatin1String(name));
         if (!found)
@@ -116,14 +115,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("twips");
-        QTest::newRow("Label1") << "QLabel" << "Image location" << QRect(120, 480, 1095, 255);
-        QTest::newRow("Text1") << "QLineEdit" << "" << QRect(1320, 480, 2415, 285);
-        QTest::newRow("Command1") << "QPushButton" << "Browse" << QRect(3840, 480, 1695, 375);
-        QTest::newRow("Label2") << "QLabel" << "Convert Image To:" << QRect(120, 1320, 1335, 255);
-        QTest::newRow("NTSC") << "QRadioButton" << "NTSC" << QRect(1560, 1320, 855, 375);
-        QTest::newRow("PAL") << "QRadioButton" << "PAL" << QRect(1560, 1800, 855, 255);
-        QTest::newRow("Command2") << "QPushButton" << "CONVERT IMAGE" << QRect(3840, 1320, 1695, 615);
-        QTest::newRow("mode") << "QLabel" << "" << QRect(5760, 120, 615, 255);
+        QTest::newRow("Label1") << "QLabel"
+                                << "Image location" << QRect(120, 480, 1095, 255);
+        QTest::newRow("Text1") << "QLineEdit"
+                               << "" << QRect(1320, 480, 2415, 285);
+        QTest::newRow("Command1") << "QPushButton"
+                                  << "Browse" << QRect(3840, 480, 1695, 375);
+        QTest::newRow("Label2") << "QLabel"
+                                << "Convert Image To:" << QRect(120, 1320, 1335, 255);
+        QTest::newRow("NTSC") << "QRadioButton"
+                              << "NTSC" << QRect(1560, 1320, 855, 375);
+        QTest::newRow("PAL") << "QRadioButton"
+                             << "PAL" << QRect(1560, 1800, 855, 255);
+        QTest::newRow("Command2") << "QPushButton"
+                                  << "CONVERT IMAGE" << QRect(3840, 1320, 1695, 615);
+        QTest::newRow("mode") << "QLabel"
+                              << "" << QRect(5760, 120, 615, 255);
     }
 
     void controlsStandWhereTheLayoutPutsThem()
@@ -217,7 +224,7 @@ private Q_SLOTS:
         browseTo(QStringLiteral("/img/My Images/disc.iso"));
         QCOMPARE(dialog->askedDirectories, QStringList { QStringLiteral("/") });
         QCOMPARE(dialog->askedFilters,
-                 (QStringList { QStringLiteral("Cdr-Win Image (*.bin)"), QStringLiteral("ISO Image (*.iso)") }));
+            (QStringList { QStringLiteral("Cdr-Win Image (*.bin)"), QStringLiteral("ISO Image (*.iso)") }));
         QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("/img/My Images/disc.iso"));
 
         // The next opening starts where the last choice was made.

@@ -166,7 +166,7 @@ int main(int argc, char** argv)
         result = launch(display, argv + 2);
     else if (command == "click" && (argc == 5 || argc == 6))
         result = click(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]), std::atoi(argv[4]),
-                       argc == 6 ? argv[5] : nullptr);
+            argc == 6 ? argv[5] : nullptr);
     else if (command == "close" && argc == 3)
         result = close(display, std::strtoul(argv[2], nullptr, 0));
     else
