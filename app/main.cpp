@@ -2,6 +2,8 @@
 #include <QIcon>
 #include <QSocketNotifier>
 
+#include <optional>
+
 #include "converter_launch.h"
 #include "main_window.h"
 
@@ -19,8 +21,12 @@ int main(int argc, char* argv[])
 
     zoraven::ConverterLauncher launcher;
     // Converters run on their own; this only collects each one's exit so none lingers as a zombie.
-    QSocketNotifier reaping(launcher.reaper().notifyFd(), QSocketNotifier::Read);
-    QObject::connect(&reaping, &QSocketNotifier::activated, &app, [&launcher] { launcher.reaper().reapFinished(); });
+    std::optional<QSocketNotifier> reaping;
+    if (launcher.reaper().notifyFd() >= 0) {
+        reaping.emplace(launcher.reaper().notifyFd(), QSocketNotifier::Read);
+        QObject::connect(
+            &*reaping, &QSocketNotifier::activated, &app, [&launcher] { launcher.reaper().reapFinished(); });
+    }
 
     Form1 window(launcher);
     window.show();

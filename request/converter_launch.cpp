@@ -202,6 +202,8 @@ ConverterLauncher::ConverterLauncher(SearchPlaces places, std::span<const Termin
 
 LaunchResult ConverterLauncher::start(const ConverterCommand& command)
 {
+    // Without an event loop watching the reaper (or a pidfd), children are collected here.
+    m_reaper.reapFinished();
     if (command.arguments.empty())
         return LaunchResult::Failed;
     const std::optional<std::string> converter = findProgram(m_places, command.arguments.front());
