@@ -21,9 +21,9 @@ cd "$(dirname "$0")/.."
 # with, and xterm with its usual font, in which the converter shows its output.
 packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
-    # Testing: GoogleTest, Google Benchmark, a virtual X server and tools to drive and look
-    # at it, and the validators for the desktop files.
-    packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick
+    # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
+    # look at it (openbox frames the README's screenshot), and the desktop files' validators.
+    packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick openbox
         desktop-file-utils appstream)
 fi
 
