@@ -115,22 +115,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("twips");
-        QTest::newRow("Label1") << "QLabel"
-                                << "Image location" << QRect(120, 480, 1095, 255);
-        QTest::newRow("Text1") << "QLineEdit"
-                               << "" << QRect(1320, 480, 2415, 285);
-        QTest::newRow("Command1") << "QPushButton"
-                                  << "Browse" << QRect(3840, 480, 1695, 375);
-        QTest::newRow("Label2") << "QLabel"
-                                << "Convert Image To:" << QRect(120, 1320, 1335, 255);
-        QTest::newRow("NTSC") << "QRadioButton"
-                              << "NTSC" << QRect(1560, 1320, 855, 375);
-        QTest::newRow("PAL") << "QRadioButton"
-                             << "PAL" << QRect(1560, 1800, 855, 255);
-        QTest::newRow("Command2") << "QPushButton"
-                                  << "CONVERT IMAGE" << QRect(3840, 1320, 1695, 615);
-        QTest::newRow("mode") << "QLabel"
-                              << "" << QRect(5760, 120, 615, 255);
+        // clang-format off
+        QTest::newRow("Label1")   << "QLabel"       << "Image location"    << QRect(120, 480, 1095, 255);
+        QTest::newRow("Text1")    << "QLineEdit"    << ""                  << QRect(1320, 480, 2415, 285);
+        QTest::newRow("Command1") << "QPushButton"  << "Browse"            << QRect(3840, 480, 1695, 375);
+        QTest::newRow("Label2")   << "QLabel"       << "Convert Image To:" << QRect(120, 1320, 1335, 255);
+        QTest::newRow("NTSC")     << "QRadioButton" << "NTSC"              << QRect(1560, 1320, 855, 375);
+        QTest::newRow("PAL")      << "QRadioButton" << "PAL"               << QRect(1560, 1800, 855, 255);
+        QTest::newRow("Command2") << "QPushButton"  << "CONVERT IMAGE"     << QRect(3840, 1320, 1695, 615);
+        QTest::newRow("mode")     << "QLabel"       << ""                  << QRect(5760, 120, 615, 255);
+        // clang-format on
     }
 
     void controlsStandWhereTheLayoutPutsThem()
