@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/stat.h>
@@ -96,19 +97,18 @@ std::optional<std::string> findProgram(const SearchPlaces& places, std::string_v
     return findOnPath(places.path, name);
 }
 
-std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
-    const std::vector<std::string>& arguments, std::string_view title)
+std::optional<std::string> findConsoleHelper(const std::string& ownDirectory)
 {
-    std::vector<std::string> argv { std::string(terminal.program) };
-    for (std::string_view option : terminal.options)
-        argv.emplace_back(option);
-    argv.emplace_back(terminal.titleOption);
-    argv.emplace_back(title);
-    argv.emplace_back(terminal.runOption);
-    // The terminal executes the found file itself, so it cannot pick another one from PATH.
-    argv.push_back(program);
-    argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
-    return argv;
+    if (ownDirectory.empty() || ownDirectory.front() != '/')
+        return std::nullopt;
+    const std::string directories[] = { joinPath(ownDirectory, ZORAVEN_LIBEXEC_FROM_BIN), ownDirectory };
+    for (const std::string& directory : directories) {
+        std::string helper = joinPath(directory, kConsoleHelperName);
+        // Terminals that mangle bytes outside UTF-8 could not start it by that name.
+        if (isExecutableFile(helper) && isValidUtf8(helper))
+            return helper;
+    }
+    return std::nullopt;
 }
 
 ChildReaper::ChildReaper()
@@ -153,7 +153,7 @@ void ChildReaper::reapFinished()
     std::erase_if(m_unwatched, reaped);
 }
 
-pid_t spawnDetached(const std::string& file, const std::vector<std::string>& argv)
+pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session)
 {
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
@@ -178,9 +178,20 @@ pid_t spawnDetached(const std::string& file, const std::vector<std::string>& arg
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (session == Session::Own)
+        flags |= POSIX_SPAWN_SETSID;
+    posix_spawnattr_setflags(&attributes, flags);
     // Other threads (a file dialog's, say) may hold descriptors without close-on-exec.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    // A program whose standard streams are closed would take the first files it opens for
+    // them, and write its messages into them.
+    for (const int stream : { STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO }) {
+        const int descriptorFlags = fcntl(stream, F_GETFD);
+        if (descriptorFlags < 0 || (descriptorFlags & FD_CLOEXEC) != 0)
+            posix_spawn_file_actions_addopen(
+                &actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+    }
 
     pid_t pid = -1;
     const int error = posix_spawn(&pid, file.c_str(), &actions, &attributes, args.data(), environ);
@@ -194,10 +205,18 @@ pid_t spawnDetached(const std::string& file, const std::vector<std::string>& arg
     return pid;
 }
 
-ConverterLauncher::ConverterLauncher(SearchPlaces places, std::span<const Terminal> terminals)
+ConverterLauncher::ConverterLauncher(
+    SearchPlaces places, std::span<const Terminal> terminals, std::string_view currentDesktop)
     : m_places(std::move(places))
-    , m_terminals(terminals)
+    , m_consoleHelper(findConsoleHelper(m_places.ownDirectory))
+    , m_terminals(terminalsInOrder(terminals, currentDesktop))
 {
+}
+
+std::string_view ConverterLauncher::desktopOfThisSession()
+{
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    return desktop ? desktop : "";
 }
 
 LaunchResult ConverterLauncher::start(const ConverterCommand& command)
@@ -211,16 +230,22 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
         return LaunchResult::NotFound;
 
     pid_t pid = -1;
-    for (const Terminal& terminal : m_terminals) {
-        if (const std::optional<std::string> program = findOnPath(m_places.path, terminal.program)) {
-            pid = spawnDetached(
-                *program, terminalArguments(terminal, *converter, command.arguments, command.commandLine));
+    if (m_consoleHelper) {
+        const std::vector<std::string> helperArguments
+            = consoleArguments(command.commandLine, *converter, command.arguments);
+        const std::string title = displayText(command.commandLine);
+        for (const Terminal* terminal : m_terminals) {
+            const std::optional<std::string> program = findOnPath(m_places.path, terminal->program);
+            if (!program)
+                continue;
+            pid = spawnProgram(
+                *program, terminalArguments(*terminal, *m_consoleHelper, helperArguments, title), Session::Own);
             if (pid > 0)
                 break;
         }
     }
     if (pid <= 0)
-        pid = spawnDetached(*converter, command.arguments);
+        pid = spawnProgram(*converter, command.arguments, Session::Own);
     if (pid <= 0)
         return LaunchResult::Failed;
     m_reaper.watch(pid);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion_request.h"
+#include "terminal_passage.h"
 
 #include <cstddef>
 #include <optional>
@@ -32,27 +33,6 @@ std::optional<std::string> findOnPath(std::string_view path, std::string_view na
 // The converter beside the front end, or else the first one on PATH.
 std::optional<std::string> findProgram(const SearchPlaces& places, std::string_view name);
 
-// A terminal emulator that runs an argument vector as it is (no shell, no re-splitting),
-// with its window maximized and kept open after the program ends.
-struct Terminal {
-    std::string_view program;
-    std::span<const std::string_view> options; // maximize and hold
-    std::string_view titleOption; // followed by the window title
-    std::string_view runOption; // last; everything after it is the program's argv
-};
-
-inline constexpr std::string_view kXtermOptions[] = { "-maximized", "-hold" };
-inline constexpr std::string_view kXfceTerminalOptions[] = { "--maximize", "--hold" };
-
-inline constexpr Terminal kTerminals[] = {
-    { "xterm", kXtermOptions, "-T", "-e" },
-    { "xfce4-terminal", kXfceTerminalOptions, "-T", "-x" },
-};
-
-// The argument vector that runs `program` with `arguments` inside `terminal`.
-std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
-    const std::vector<std::string>& arguments, std::string_view title);
-
 // Collects the processes this front end started once they end, so that none lingers as a
 // zombie, without anyone waiting: each child's pidfd sits in one epoll set, and an event
 // loop that watches notifyFd() calls reapFinished() when it becomes readable.
@@ -78,24 +58,39 @@ private:
     std::vector<pid_t> m_unwatched; // children without a pidfd (old kernels): polled instead
 };
 
-// Starts the converter detached: in a session of its own, with only descriptors 0, 1 and 2,
-// default signal handling and an empty signal mask, inside the first installed terminal of
-// kTerminals, or directly when there is none.
+// Starts the converter detached (in a session of its own, with only descriptors 0, 1 and 2,
+// default signal handling and an empty signal mask) in a terminal window through the console
+// helper: the current desktop's own terminal first, then the others of `terminals`. Without
+// the helper or any of the terminals, the converter is started directly.
 class ConverterLauncher : public ConverterStarter {
 public:
-    explicit ConverterLauncher(
-        SearchPlaces places = SearchPlaces::ofThisProcess(), std::span<const Terminal> terminals = kTerminals);
+    explicit ConverterLauncher(SearchPlaces places = SearchPlaces::ofThisProcess(),
+        std::span<const Terminal> terminals = kTerminals, std::string_view currentDesktop = desktopOfThisSession());
 
     LaunchResult start(const ConverterCommand& command) override;
     ChildReaper& reaper() { return m_reaper; }
 
+    // XDG_CURRENT_DESKTOP, or nothing.
+    static std::string_view desktopOfThisSession();
+
 private:
     SearchPlaces m_places;
-    std::span<const Terminal> m_terminals;
+    std::optional<std::string> m_consoleHelper;
+    std::vector<const Terminal*> m_terminals;
     ChildReaper m_reaper;
 };
 
-// posix_spawn of `file` with `argv`, detached as described above. Returns the pid, or -1 with errno set.
-pid_t spawnDetached(const std::string& file, const std::vector<std::string>& argv);
+// The console helper installed with the front end in `ownDirectory`: under libexec, or beside it.
+std::optional<std::string> findConsoleHelper(const std::string& ownDirectory);
+
+enum class Session {
+    Own, // detached: a session of its own, no controlling terminal
+    Inherited, // the caller's session, process group and terminal
+};
+
+// posix_spawn of `file` with `argv`: only descriptors 0, 1 and 2 are passed on, and any of those
+// that this process lacks (closed, or its own close-on-exec file) is /dev/null for the child;
+// default signal handling, an empty signal mask. Returns the pid, or -1 with errno set.
+pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session);
 
 } // namespace zoraven

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -317,42 +320,232 @@ TEST_F(LaunchTest, ConverterOutlivesTheProcessThatStartedIt)
     prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
-TEST_F(LaunchTest, RunsInsideTheFirstInstalledTerminalWithArgvUntouched)
+TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheConsoleHelper)
 {
     install(bin(), "zoraven");
-    install(terminals(), "xfce4-terminal");
+    fs::copy_file(CONSOLE_HELPER, own() / "zoraven-console");
+    for (const char* terminal : { "xterm", "konsole", "gnome-terminal" })
+        install(terminals(), terminal);
     const std::string path = terminals().string() + ":" + bin().string();
-    const std::string image = "/img/My \"Images\"/$(x) ;&|.iso";
+    const std::string image = "/img/My \"Images\"/$(x) ;&|\xff.iso";
     const fs::path converterFile = bin() / "zoraven";
 
-    launcher(path, kTerminals);
-    ASSERT_EQ(launch(image), LaunchResult::Started);
-    std::vector<Record> terminal = records("terminal");
-    std::vector<Record> converter = records("converter");
-    ASSERT_EQ(terminal.size(), 1U);
-    ASSERT_EQ(converter.size(), 1U);
-    EXPECT_EQ(terminal[0].argv,
-        (std::vector<std::string> {
-            "xfce4-terminal", "--maximize", "--hold", "-T", "zoraven -n " + image, "-x", converterFile, "-n", image }));
-    EXPECT_EQ(terminal[0].number("sid"), terminal[0].number("pid"));
-    EXPECT_EQ(converter[0].argv, (std::vector<std::string> { converterFile, "-n", image }));
-
-    // xterm comes first when both are there.
-    clearRecords();
-    install(terminals(), "xterm");
-    ASSERT_EQ(launch(image), LaunchResult::Started);
-    terminal = records("terminal");
-    ASSERT_EQ(terminal.size(), 1U);
-    EXPECT_EQ(terminal[0].argv,
-        (std::vector<std::string> {
-            "xterm", "-maximized", "-hold", "-T", "zoraven -n " + image, "-e", converterFile, "-n", image }));
-    EXPECT_EQ(records("converter").at(0).argv.at(2), image);
+    struct Case {
+        std::string desktop;
+        std::string terminal;
+    };
+    const Case cases[] = {
+        { "KDE", "konsole" },
+        { "ubuntu:GNOME", "gnome-terminal" },
+        { "X-Cinnamon:Unknown", "gnome-terminal" },
+        { "XFCE", "xterm" }, // its own is not installed
+        { "", "xterm" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        m_launcher.emplace(SearchPlaces { own().string(), path }, kTerminals, c.desktop);
+        ASSERT_EQ(launch(image), LaunchResult::Started);
+        const std::vector<Record> terminal = records("terminal");
+        const std::vector<Record> converter = records("converter");
+        ASSERT_EQ(terminal.size(), 1U);
+        ASSERT_EQ(converter.size(), 1U);
+        EXPECT_EQ(terminal[0].argv.at(0), c.terminal);
+        EXPECT_EQ(terminal[0].number("sid"), terminal[0].number("pid"));
+        EXPECT_EQ(converter[0].argv, (std::vector<std::string> { "zoraven", "-n", image }));
+        EXPECT_EQ(converter[0].fields.at("exe"), converterFile.string());
+        if (c.terminal == "konsole") {
+            // What crosses the terminal is plain ASCII; the title is made safe to show.
+            EXPECT_EQ(terminal[0].argv,
+                (std::vector<std::string> { "konsole", "-p", "tabtitle=%w", "-e", (own() / "zoraven-console").string(),
+                    encodeArgument("zoraven -n " + image), encodeArgument(converterFile.string()), "zoraven", "%2Dn",
+                    encodeArgument(image) }));
+        }
+        if (c.terminal == "gnome-terminal") {
+            EXPECT_EQ(terminal[0].argv.at(3), "zoraven -n /img/My \"Images\"/$(x) ;&|\\xFF.iso");
+        }
+        clearRecords();
+    }
 
     // A missing converter is found missing before any terminal opens.
-    clearRecords();
     fs::remove(converterFile);
     EXPECT_EQ(launch(image), LaunchResult::NotFound);
     EXPECT_TRUE(fs::is_empty(logs()));
+}
+
+TEST_F(LaunchTest, ConverterGetsStandardStreamsEvenWhenTheFrontEndHasNone)
+{
+    install(bin(), "zoraven");
+    const pid_t frontEnd = fork();
+    ASSERT_GE(frontEnd, 0);
+    if (frontEnd == 0) {
+        for (const int stream : { 0, 1, 2 })
+            close(stream);
+        // A file of the front end's own now sits where standard input was.
+        const int stray = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+        ConverterLauncher launcher({ own().string(), bin().string() }, {});
+        const bool started = launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started;
+        _exit(stray == 0 && started ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(frontEnd, &status, 0), frontEnd);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::vector<Record> found = records("converter");
+    ASSERT_EQ(found.size(), 1U);
+    EXPECT_EQ(found[0].fields.at("fds"), "0,1,2");
+    EXPECT_EQ(found[0].fields.at("std"), "/dev/null,/dev/null,/dev/null");
+}
+
+// The console helper in a pseudo-terminal, as a terminal window runs it.
+TEST_F(LaunchTest, ConsoleHelperRunsTheConverterSaysHowItEndedAndClosesOnEnter)
+{
+    install(bin(), "zoraven");
+    const std::string image = "/img/\x1b[31mred\xc2\x9b\x07\n.iso";
+    struct Case {
+        std::string what;
+        std::string converter;
+        std::vector<std::pair<const char*, const char*>> environment;
+        std::string endLine;
+        bool interrupt = false;
+        bool closeWindow = false;
+    };
+    const std::vector<Case> cases = {
+        { "success", bin() / "zoraven", {}, "Conversion finished successfully." },
+        { "failure", bin() / "zoraven", { { "ZORAVEN_FAKE_EXIT", "3" } },
+            "Conversion failed: zoraven exited with status 3." },
+        { "signal", bin() / "zoraven", { { "ZORAVEN_FAKE_SIGNAL", "15" } },
+            "Conversion stopped: zoraven was ended by signal SIGTERM (Terminated)." },
+        { "cannot start", root / "missing", {},
+            "Conversion not started: zoraven could not be started (No such file or directory)." },
+        { "Ctrl+C", bin() / "zoraven", { { "ZORAVEN_FAKE_DELAY_MS", "20000" } },
+            "Conversion stopped: zoraven was ended by signal SIGINT (Interrupt).", true },
+        { "window closed", bin() / "zoraven", { { "ZORAVEN_FAKE_DELAY_MS", "20000" } }, "", false, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& [name, value] : c.environment)
+            setenv(name, value, 1);
+        const std::vector<std::string> arguments
+            = consoleArguments("zoraven -n " + image, c.converter, { "zoraven", "-n", image });
+        int master = -1;
+        const pid_t helper = forkpty(&master, nullptr, nullptr, nullptr);
+        ASSERT_GE(helper, 0);
+        if (helper == 0) {
+            std::vector<char*> argv { const_cast<char*>(CONSOLE_HELPER) };
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            execv(CONSOLE_HELPER, argv.data());
+            _exit(127);
+        }
+        for (const auto& [name, value] : c.environment)
+            unsetenv(name);
+
+        std::string output;
+        const auto readUntil = [&](std::string_view marker) {
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (output.find(marker) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+                pollfd ready { master, POLLIN, 0 };
+                std::array<char, 512> buffer {};
+                if (poll(&ready, 1, 100) > 0) {
+                    const ssize_t got = read(master, buffer.data(), buffer.size());
+                    if (got <= 0)
+                        break;
+                    output.append(buffer.data(), static_cast<std::size_t>(got));
+                }
+            }
+            return output.find(marker) != std::string::npos;
+        };
+        const auto converterPid = [&] {
+            std::ifstream children("/proc/" + std::to_string(helper) + "/task/" + std::to_string(helper) + "/children");
+            long pid = 0;
+            for (int i = 0; i < 500 && !(children >> pid); ++i) {
+                std::this_thread::sleep_for(10ms);
+                children.clear();
+                children.seekg(0);
+            }
+            return static_cast<pid_t>(pid);
+        };
+
+        int status = -1;
+        if (c.closeWindow) {
+            const pid_t converter = converterPid();
+            ASSERT_GT(converter, 0);
+            close(master);
+            ASSERT_EQ(waitpid(helper, &status, 0), helper);
+            bool gone = false;
+            for (int i = 0; i < 500 && !gone; ++i) {
+                std::ifstream stat("/proc/" + std::to_string(converter) + "/stat");
+                std::string line;
+                gone = !std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z";
+                std::this_thread::sleep_for(10ms);
+            }
+            EXPECT_TRUE(gone) << "the converter runs on after its window was closed";
+            continue;
+        }
+        if (c.interrupt) {
+            ASSERT_GT(converterPid(), 0);
+            ASSERT_EQ(write(master, "\x03", 1), 1);
+        }
+        EXPECT_TRUE(readUntil("Press Enter to close this window.")) << output;
+        EXPECT_NE(output.find(c.endLine), std::string::npos) << output;
+        // The title is set first; after it, nothing from the path reaches the terminal raw.
+        ASSERT_TRUE(output.starts_with("\x1b]0;zoraven -n /img/\\x1B[31mred\\xC2\\x9B\\x07\\x0A.iso\x07")) << output;
+        const std::string shown = output.substr(output.find('\x07') + 1);
+        EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](char ch) { return ch == '\x1b' || ch == '\x07'; }));
+        EXPECT_EQ(shown.find("\xc2\x9b"), std::string::npos);
+
+        // Enter closes the window, also when the converter was stopped with Ctrl+C.
+        ASSERT_EQ(write(master, "\r", 1), 1);
+        ASSERT_EQ(waitpid(helper, &status, 0), helper);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        close(master);
+        if (c.what == "success") {
+            EXPECT_EQ(records("converter").at(0).argv, (std::vector<std::string> { "zoraven", "-n", image }));
+        }
+        clearRecords();
+    }
+}
+
+TEST(TerminalPassage, EveryByteCrossesAsPlainAsciiAndComesBack)
+{
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte)
+        everyByte += static_cast<char>(byte);
+    std::vector<std::string> texts { everyByte, "-n", "--", "", "%41" };
+    for (int byte = 1; byte < 256; ++byte)
+        texts.emplace_back(1, static_cast<char>(byte));
+    for (const std::string& text : texts) {
+        const std::string encoded = encodeArgument(text);
+        SCOPED_TRACE(encoded);
+        EXPECT_TRUE(std::all_of(encoded.begin(), encoded.end(), [](char c) { return c > ' ' && c < 0x7F; }));
+        EXPECT_FALSE(encoded.starts_with('-')) << "a terminal could take it for an option";
+        EXPECT_EQ(decodeArgument(encoded), text);
+    }
+    for (const char* forged : { "%", "%4", "%GG", "%4g", "%00", "a b", "a\"b", "caf\xc3\xa9" })
+        EXPECT_FALSE(decodeArgument(forged)) << forged;
+}
+
+TEST(TerminalPassage, TextShownOnATerminalCarriesNoControlCharacter)
+{
+    struct Case {
+        std::string text;
+        bool utf8;
+        std::string shown;
+    };
+    const Case cases[] = {
+        { "zoraven -n /img/My Images/disc.iso", true, "zoraven -n /img/My Images/disc.iso" },
+        { "caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x92\xbf", true, "caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x92\xbf" },
+        { "a\x1b]0;pwned\x07z", true, "a\\x1B]0;pwned\\x07z" },
+        { "new\nline\ttab\r\x7f", true, "new\\x0Aline\\x09tab\\x0D\\x7F" },
+        { "c1 \xc2\x9b" "31m \xc2\x85", true, "c1 \\xC2\\x9B31m \\xC2\\x85" },
+        { "bad \xff\xfe \xc3 \xe0\x80\xaf \xed\xa0\x80 \xf4\x90\x80\x80", true,
+            "bad \\xFF\\xFE \\xC3 \\xE0\\x80\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80" },
+        { "caf\xc3\xa9\x9b", false, "caf\\xC3\\xA9\\x9B" },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(displayText(c.text, c.utf8), c.shown);
+        EXPECT_TRUE(isValidUtf8(displayText(c.text, c.utf8)));
+    }
 }
 
 } // namespace

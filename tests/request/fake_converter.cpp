@@ -1,8 +1,10 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
-//   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors, how many signals were blocked or
-//   ignored, then "argv" and every argument followed by a NUL byte.
-// As a terminal it then runs what follows its run option (-e or -x), as xterm does.
+//   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what
+//   0, 1 and 2 are, how many signals were blocked or ignored, then "argv" and every argument
+//   followed by a NUL byte.
+// As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
+// As a terminal it runs what follows its run option (-e, -x or --), with no input and no output.
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -59,12 +61,19 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     }
 
     const std::string descriptors = openDescriptors(); // before this record's own file is open
+    std::string streams;
+    for (const char* stream : { "/proc/self/fd/0", "/proc/self/fd/1", "/proc/self/fd/2" }) {
+        std::error_code error;
+        if (!streams.empty())
+            streams += ',';
+        streams += std::filesystem::read_symlink(stream, error).string();
+    }
     const std::string name = std::string(role) + "-" + std::to_string(getpid());
     const std::filesystem::path partial = logDir / ("." + name);
     {
         std::ofstream out(partial, std::ios::binary);
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
-            << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nblocked "
+            << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd " << streams << "\nblocked "
             << blockedCount << "\nignored " << ignoredCount << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
@@ -90,11 +99,17 @@ int main(int argc, char** argv)
 
     if (isTerminal) {
         for (int i = 1; i + 1 < argc; ++i) {
-            if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0) {
+            if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0 || std::strcmp(argv[i], "--") == 0) {
+                freopen("/dev/null", "r", stdin);
+                freopen("/dev/null", "w", stdout);
                 execv(argv[i + 1], argv + i + 1);
                 return 127;
             }
         }
+        return 0;
     }
-    return 0;
+    if (const char* signal = std::getenv("ZORAVEN_FAKE_SIGNAL"))
+        std::raise(std::atoi(signal));
+    const char* status = std::getenv("ZORAVEN_FAKE_EXIT");
+    return status ? std::atoi(status) : 0;
 }
