@@ -4,11 +4,21 @@
 
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "converter_launch.h"
 #include "main_window.h"
 
 int main(int argc, char* argv[])
 {
+    // Started with standard streams closed (as some launchers do), the program's own files,
+    // its display connection among them, would take their places and get its messages.
+    for (const int stream : { STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO }) {
+        if (fcntl(stream, F_GETFD) < 0)
+            open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+
     QApplication app(argc, argv);
     // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(applicationTitle());

@@ -89,14 +89,58 @@ record=$(wait_for_records "$logs" 1)
 [ "$(record_field "$record" sid)" = "$(record_field "$record" pid)" ] || fail "the converter has no session of its own"
 echo "ok: the converter ran on after the front end ended"
 
-echo "# inside a real terminal"
-rm "$logs"/converter-*
-PATH=$work/empty:/usr/bin:/bin start_window "$app/zoraven-frontend"
-choose_file "$started_window" "$images/1/${names[1]}"
-click "$started_window" "$NTSC"
-click "$started_window" "$CONVERT"
-record=$(wait_for_records "$logs" 1)
-cmp <(record_argv "$record") <(printf '%s\0-n\0%s\0' "$app/zoraven" "$images/1/${names[1]}") ||
-    fail "argv differs through the terminal"
-[ "$(ps -o comm= -p "$(record_field "$record" ppid)")" = xterm ] || fail "the converter did not run in xterm"
-echo "ok: xterm ran the converter with its arguments untouched"
+echo "# inside real terminals"
+# The desktops' default terminals, each picked by its desktop's name, and xterm without one.
+# A window manager, so that a terminal's window can be maximized; a session bus, which
+# gnome-terminal cannot do without.
+cp "$CONSOLE_HELPER" "$app/zoraven-console"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -s -d ' ') ||
+    fail "no session bus"
+pids+=("$bus_pid")
+image="$images/6/${names[6]}"
+for desktop in '' GNOME KDE; do
+    case "$desktop" in
+        GNOME) terminal=gnome-terminal ;;
+        KDE) terminal=konsole ;;
+        *) terminal=xterm ;;
+    esac
+    command -v "$terminal" >/dev/null || fail "$terminal is not installed"
+    rm -f "$logs"/converter-*
+    XDG_CURRENT_DESKTOP=$desktop DBUS_SESSION_BUS_ADDRESS=$bus_address PATH=$work/empty:/usr/bin:/bin \
+        "$app/zoraven-frontend" &
+    pids+=($!)
+    frontend_window=$(wait_for_window) || fail "no front end window"
+    choose_file "$frontend_window" "$image"
+    click "$frontend_window" "$NTSC"
+    click "$frontend_window" "$CONVERT"
+    record=$(wait_for_records "$logs" 1)
+    cmp <(record_argv "$record") <(printf 'zoraven\0-n\0%s\0' "$image") || fail "argv differs through $terminal"
+    helper=$(record_field "$record" ppid)
+    [ "$(ps -o args= -p "$helper" | cut -d' ' -f1)" = "$app/zoraven-console" ] || fail "no console helper in $terminal"
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^zoraven -n " | head -n1) ||
+        fail "no window of $terminal"
+    xprop -id "$window" _NET_WM_NAME | grep -qF "\"zoraven -n $image" || fail "$terminal's title: $(xprop -id "$window" _NET_WM_NAME)"
+    case "$terminal" in
+        gnome-terminal)
+            xprop -id "$window" _NET_WM_STATE | grep -q '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' ||
+                fail "$terminal is not maximized"
+            ;;
+        xterm)
+            # xterm sizes itself to the screen's work area instead of asking for the state.
+            [ "$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')" -ge 1000 ] ||
+                fail "$terminal is not maximized"
+            ;;
+    esac
+    sleep 1
+    xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || fail "$terminal closed when the converter ended"
+    ps -o args= -p "$helper" >/dev/null || fail "the console helper ended without Enter"
+    xdotool windowactivate --sync "$window" key Return
+    for _ in $(seq 100); do ps -p "$helper" >/dev/null || break; sleep 0.1; done
+    ! ps -p "$helper" >/dev/null || fail "Enter did not close $terminal"
+    for _ in $(seq 100); do xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || break; sleep 0.1; done
+    ! xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || fail "$terminal's window stayed after Enter"
+    "$X_PROBE" close "$frontend_window"
+    echo "ok: $terminal${desktop:+ for $desktop}: argv untouched, title, still open after the end, closed by Enter"
+done

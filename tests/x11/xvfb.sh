@@ -20,6 +20,10 @@ for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
 DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+# Everything started here stays on this server, even when the tests run inside a Wayland
+# session; and no desktop's terminal is preferred unless a test asks for one.
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
