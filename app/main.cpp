@@ -21,7 +21,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     // No display name: Qt would append it to every window title.
-    QApplication::setApplicationName(applicationTitle());
+    QApplication::setApplicationName(QString::fromLatin1(zoraven::kApplicationTitle));
     QApplication::setApplicationVersion(QStringLiteral(ZORAVEN_VERSION));
     // Ties the window to its desktop entry (and so its icon) on Wayland and X11 alike.
     QGuiApplication::setDesktopFileName(QStringLiteral(ZORAVEN_APP_ID));

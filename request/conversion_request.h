@@ -18,6 +18,9 @@ enum class Standard { NTSC, PAL };
 
 inline constexpr std::string_view kConverterName = "zoraven";
 
+// The program's name, and the caption of every notice.
+inline constexpr std::string_view kApplicationTitle = "ZORAVEN Frontend";
+
 inline constexpr std::string_view kNoImageNotice = "please select an Image";
 inline constexpr std::string_view kNoFormatNotice = "please select the format you wish to convert the image to";
 inline constexpr std::string_view kConverterMissingNotice

@@ -13,8 +13,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-inline QString applicationTitle() { return QStringLiteral("ZORAVEN Frontend"); }
-
 // The program's one window. It holds both choices of the user (the image in its file
 // dialog, the standard in the label `mode`) and hands every decision to the request.
 class Form1 : public QWidget, private zoraven::RequestHost {

@@ -2,12 +2,12 @@
 
 #include <QMessageBox>
 
-#include "main_window.h"
+#include "conversion_request.h"
 
 void NoticeBox::show(QWidget* parent, const QString& text)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(applicationTitle());
+    box.setWindowTitle(QString::fromLatin1(zoraven::kApplicationTitle));
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
