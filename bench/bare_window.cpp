@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline for the window benchmarks: the same widgets at the same places with the same
 // font, and nothing else; its CONVERT IMAGE button starts the program named by its first
 // argument with a bare posix_spawn.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What starting the converter costs the front end, against a bare posix_spawn of the same
 // program (only the call is timed: the started program runs and is collected outside it); and
 // what the console helper adds in the converter's terminal window, in time and in memory.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Window benchmarks under Xvfb, each figure against a baseline run in the same way, the two
 # interleaved: start-up until the window is mapped, resident memory once shown, the time from
 # a click on CONVERT IMAGE until the converter starts, and CPU used while idle.

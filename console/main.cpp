@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zoraven-console: what the converter's terminal window runs. It shows the command line, runs
 // the converter in the window, says how the conversion ended, and keeps the window open until
 // the user presses Enter.

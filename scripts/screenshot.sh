@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's screenshot: the built program on a private Xvfb server, under openbox
 # when it is installed so that the window has its title bar.
 # Usage: scripts/screenshot.sh [FRONTEND] [OUTPUT]   (defaults: build/zoraven-frontend docs/screenshot.png)

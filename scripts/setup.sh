@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what ZORAVEN Frontend needs from Debian 12's packages, builds it, and then
 #   run       starts the program (release build in build/)
 #   test      runs the whole test suite through CTest: the release build (build/), then the

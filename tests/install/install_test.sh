@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A staged install (DESTDIR) of the build tree: what lands where, that the desktop files
 # validate, and that the installed front end finds a converter installed beside it.
 # Usage: install_test.sh BUILD_DIR, with FAKE_CONVERTER and X_PROBE in the environment.

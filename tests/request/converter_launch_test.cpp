@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real launches of a fake converter (fake_converter.cpp) copied into temporary directories.
 #include "converter_launch.h"
 

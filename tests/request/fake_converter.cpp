@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
 //   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what

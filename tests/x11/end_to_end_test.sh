@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program under Xvfb, driven as a person would: hostile file names chosen in the real
 # dialog reach the converter byte for byte and through no shell; many launches leave no zombie
 # and no descriptor behind; a converter outlives the window closed right after starting it.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program under a real X server: the title, size and icon that the server holds for it.
 # Usage: window_title_test.sh FRONTEND
 source "$(dirname "$0")/xvfb.sh"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small X11 driver for the end-to-end tests and the benchmarks.
 //   x_probe launch PROGRAM [ARG...]     starts PROGRAM and waits until it maps its first top-level
 //                                       window; prints "PID WINDOW MILLISECONDS" and leaves it running

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the X11 tests: a private Xvfb server for this test alone, and a clean-up that
 # ends it and everything the test started.
 set -euo pipefail
