@@ -1,45 +1,90 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# A staged install (DESTDIR) of the build tree: what lands where, that the desktop files
-# validate, and that the installed front end finds a converter installed beside it.
-# Usage: install_test.sh BUILD_DIR, with FAKE_CONVERTER and X_PROBE in the environment.
+# An installed tree: what lands where, that the desktop files validate, that the version agrees
+# everywhere, and that the installed front end runs a converter installed beside it through the
+# console helper in its installed place.
+# Usage: install_test.sh staged BUILD_DIR VERSION   a DESTDIR install of the build tree
+#        install_test.sh package BUILD_DIR VERSION  the Debian package, built (without its tests,
+#                                                   which have just run) and linted, then unpacked
+# with FAKE_CONVERTER and X_PROBE in the environment.
 source "$(dirname "$0")/../x11/xvfb.sh"
-build=$1
-dest=$work/dest
-id=org.zoraven.Frontend
+top=$(cd "$(dirname "$0")/../.." && pwd)
+mode=$1 build=$2 version=$3
+root=$work/root
+id=org.zoraven.frontend
 
-DESTDIR=$dest cmake --install "$build" --prefix /usr >/dev/null
 expected=(
     usr/bin/zoraven-frontend
+    usr/libexec/zoraven-frontend/zoraven-console
     usr/share/applications/$id.desktop
     usr/share/metainfo/$id.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/$id.svg
     usr/share/icons/hicolor/48x48/apps/$id.png
 )
-diff <(cd "$dest" && find . -type f | sed 's|^\./||' | sort) <(printf '%s\n' "${expected[@]}" | sort) ||
-    fail "the installed files differ from the expected ones"
-[ -x "$dest/usr/bin/zoraven-frontend" ] || fail "the program is not executable"
-! readelf -d "$dest/usr/bin/zoraven-frontend" | grep -qE 'RPATH|RUNPATH' || fail "the installed program carries an RPATH"
+case "$mode" in
+    staged)
+        DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+        expected+=(usr/share/man/man1/zoraven-frontend.1)
+        ;;
+    package)
+        for tool in dpkg-buildpackage dpkg-deb dpkg-parsechangelog lintian git; do
+            command -v "$tool" >/dev/null || fail "$tool is not installed"
+        done
+        "$top/scripts/build-package.sh" nocheck >"$work/package.log" 2>&1 ||
+            fail "the package did not build: $(tail -n 30 "$work/package.log")"
+        deb=$top/dist/zoraven-frontend_$version-1_amd64.deb
+        [ -f "$deb" ] || fail "no $deb: $(ls "$top/dist")"
+        [ "$(cd "$top" && dpkg-parsechangelog -S Version)" = "$version-1" ] || fail "debian/changelog is not at $version-1"
+        [ "$(dpkg-deb -f "$deb" Version)" = "$version-1" ] || fail "the package is not version $version-1"
+        lint=$(lintian -I -E --pedantic --show-overrides "$top"/dist/*.changes 2>&1) || fail "lintian failed: $lint"
+        # The overridden tags show as O: lines: proof that lintian looked at the package.
+        grep -q '^O: zoraven-frontend: spelling-error-in-binary directoy' <<<"$lint" ||
+            fail "lintian did not report the overridden tags: $lint"
+        findings=$(grep -vE '^(O|N): |running with root privileges' <<<"$lint" || true)
+        [ -z "$findings" ] || fail "lintian: $findings"
+        dpkg-deb -x "$deb" "$root"
+        expected+=(
+            usr/share/man/man1/zoraven-frontend.1.gz
+            usr/share/doc/zoraven-frontend/changelog.Debian.gz
+            usr/share/doc/zoraven-frontend/copyright
+            usr/share/lintian/overrides/zoraven-frontend
+        )
+        ;;
+    *) fail "unknown mode $mode" ;;
+esac
 
-desktop-file-validate "$dest/usr/share/applications/$id.desktop" || fail "the desktop entry is not valid"
-appstreamcli validate --no-net "$dest/usr/share/metainfo/$id.metainfo.xml" >/dev/null ||
-    fail "the metainfo is not valid: $(appstreamcli validate --no-net "$dest/usr/share/metainfo/$id.metainfo.xml")"
-grep -qx 'Exec=zoraven-frontend' "$dest/usr/share/applications/$id.desktop" || fail "Exec takes arguments"
-grep -q '<release version="1.00"' "$dest/usr/share/metainfo/$id.metainfo.xml" || fail "no release 1.00"
+diff <(cd "$root" && find . -type f | sed 's|^\./||' | sort) <(printf '%s\n' "${expected[@]}" | sort) ||
+    fail "the installed files differ from the expected ones"
+[ -x "$root/usr/bin/zoraven-frontend" ] || fail "the program is not executable"
+! readelf -d "$root/usr/bin/zoraven-frontend" | grep -qE 'RPATH|RUNPATH' || fail "the installed program carries an RPATH"
+
+desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry is not valid"
+appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/appstream" ||
+    fail "the metainfo is not valid: $(cat "$work/appstream")"
+! grep -qE '^[EWIP]:' "$work/appstream" || fail "the metainfo has findings: $(cat "$work/appstream")"
+grep -qx 'Exec=zoraven-frontend' "$root/usr/share/applications/$id.desktop" || fail "Exec takes arguments"
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "no release $version"
+grep -qx "$version" <(strings "$root/usr/bin/zoraven-frontend") || fail "the program does not carry version $version"
 # A PNG's size stands in its header: width and height, four bytes each, from byte 16.
-[ "$(od -An -tx1 -j16 -N8 "$dest/usr/share/icons/hicolor/48x48/apps/$id.png" | tr -d ' \n')" = 0000003000000030 ] ||
+[ "$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/48x48/apps/$id.png" | tr -d ' \n')" = 0000003000000030 ] ||
     fail "the 48x48 icon is not 48 by 48"
 
-# A converter installed in the same bin directory is found, with nothing on PATH.
-cp "$FAKE_CONVERTER" "$dest/usr/bin/zoraven"
-mkdir -p "$work/logs" "$work/images/0" "$work/empty"
+# A converter installed in the same bin directory, nothing on PATH but a stand-in terminal:
+# the converter runs through the installed console helper.
+cp "$FAKE_CONVERTER" "$root/usr/bin/zoraven"
+mkdir -p "$work/logs" "$work/images/0" "$work/terminals"
+cp "$FAKE_CONVERTER" "$work/terminals/xterm"
 : >"$work/images/0/disc.bin"
 export ZORAVEN_FAKE_LOG_DIR=$work/logs
-PATH=$work/empty start_window "$dest/usr/bin/zoraven-frontend"
+PATH=$work/terminals start_window "$root/usr/bin/zoraven-frontend"
 choose_file "$started_window" "$work/images/0/disc.bin"
 click "$started_window" "$PAL"
 click "$started_window" "$CONVERT"
 record=$(wait_for_records "$work/logs" 1)
-[ "$(record_field "$record" exe)" = "$dest/usr/bin/zoraven" ] || fail "the converter beside the installed program did not run"
-echo "installed as expected; the converter beside it was found"
+terminal=$(wait_for_records "$work/logs" 1 terminal)
+[ "$(record_field "$record" exe)" = "$root/usr/bin/zoraven" ] || fail "the converter beside the installed program did not run"
+cmp <(record_argv "$record") <(printf 'zoraven\0-p\0%s\0' "$work/images/0/disc.bin") || fail "the converter's argv differs"
+record_argv "$terminal" | tr '\0' '\n' | grep -qx "$root/usr/libexec/zoraven-frontend/zoraven-console" ||
+    fail "the terminal did not run the installed console helper: $(record_argv "$terminal" | tr '\0' ' ')"
+echo "installed as expected ($mode); the converter beside it ran through the installed console helper"
