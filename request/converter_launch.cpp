@@ -9,6 +9,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -104,7 +105,10 @@ std::optional<std::string> findConsoleHelper(const std::string& ownDirectory)
 {
     if (ownDirectory.empty() || ownDirectory.front() != '/')
         return std::nullopt;
-    const std::string directories[] = { joinPath(ownDirectory, ZORAVEN_LIBEXEC_FROM_BIN), ownDirectory };
+    // The front end's own directory has its links resolved, so ".." can be taken away as text.
+    const std::string directories[]
+        = { std::filesystem::path(joinPath(ownDirectory, ZORAVEN_LIBEXEC_FROM_BIN)).lexically_normal().string(),
+              ownDirectory };
     for (const std::string& directory : directories) {
         std::string helper = joinPath(directory, kConsoleHelperName);
         // Terminals that mangle bytes outside UTF-8 could not start it by that name.

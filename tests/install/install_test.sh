@@ -65,7 +65,8 @@ appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/$id.metainfo
 ! grep -qE '^[EWIP]:' "$work/appstream" || fail "the metainfo has findings: $(cat "$work/appstream")"
 grep -qx 'Exec=zoraven-frontend' "$root/usr/share/applications/$id.desktop" || fail "Exec takes arguments"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "no release $version"
-grep -qx "$version" <(strings "$root/usr/bin/zoraven-frontend") || fail "the program does not carry version $version"
+# The version the program declares, as the UTF-16 text of a QStringLiteral.
+grep -qE "(^|[^0-9.])${version//./\\.}\$" <(strings -e l "$root/usr/bin/zoraven-frontend") || fail "the program does not declare version $version"
 # A PNG's size stands in its header: width and height, four bytes each, from byte 16.
 [ "$(od -An -tx1 -j16 -N8 "$root/usr/share/icons/hicolor/48x48/apps/$id.png" | tr -d ' \n')" = 0000003000000030 ] ||
     fail "the 48x48 icon is not 48 by 48"
