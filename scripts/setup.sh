@@ -3,30 +3,37 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what ZORAVEN Frontend needs from Debian 12's packages, builds it, and then
 #   run       starts the program (release build in build/)
-#   test      runs the whole test suite through CTest: the release build (build/), then the
-#             build with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/)
-#   sanitize  only the second of those
+#   test      runs the whole test suite through CTest: the release build (build/), with the
+#             checks of the checkout (licences, and the Debian package built without its tests
+#             and linted), then the build with AddressSanitizer and UndefinedBehaviorSanitizer
+#             (build-sanitize/)
+#   sanitize  only the sanitizer build's suite
+#   package   builds the Debian source and binary packages, tests included, into dist/ and
+#             lints them
 # Runs as root, or as a user who may sudo (only apt-get is run with sudo).
 set -euo pipefail
 
 mode=${1:-}
 case "$mode" in
-    run | test | sanitize) ;;
+    run | test | sanitize | package) ;;
     *)
-        echo "usage: $0 run|test|sanitize" >&2
+        echo "usage: $0 run|test|sanitize|package" >&2
         exit 2
         ;;
 esac
 cd "$(dirname "$0")/.."
 
-# Building and running: the compiler, CMake, Qt 6 Widgets, the font the window is drawn
-# with, and xterm with its usual font, in which the converter shows its output.
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev fonts-liberation xterm xfonts-base)
+# Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, the font
+# the window is drawn with, and xterm with its usual font, in which the converter shows its output.
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev qt6-wayland fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
-    # look at it (openbox frames the README's screenshot), and the desktop files' validators.
+    # look at it (openbox frames windows, so that they can be maximized), the GNOME and KDE
+    # terminals with a session bus for the first, ps, and the desktop files' validators.
     packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick openbox
-        desktop-file-utils appstream)
+        gnome-terminal konsole dbus-daemon procps desktop-file-utils appstream)
+    # The checkout's checks: licences, and building and linting the Debian package.
+    packages+=(reuse git xz-utils build-essential dpkg-dev debhelper lintian)
 fi
 
 as_root() {
@@ -55,12 +62,16 @@ case "$mode" in
         exec build/zoraven-frontend
         ;;
     test)
-        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZORAVEN_CHECKOUT_TESTS=ON
         cmake --build build -j "$jobs"
         ctest --test-dir build --output-on-failure -j "$jobs"
         sanitized_suite
         ;;
     sanitize)
         sanitized_suite
+        ;;
+    package)
+        scripts/build-package.sh
+        lintian -I -E --pedantic dist/*.changes
         ;;
 esac
