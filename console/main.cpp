@@ -87,9 +87,9 @@ std::string runConverter(const std::string& file, const std::vector<std::string>
 
 void waitForEnter()
 {
-    writeAll(STDOUT_FILENO, "Press Enter to close this window.");
     // What was typed while the converter ran was meant for it, not for this prompt.
     tcflush(STDIN_FILENO, TCIFLUSH);
+    writeAll(STDOUT_FILENO, "Press Enter to close this window.");
     char key = 0;
     while (true) {
         const ssize_t got = read(STDIN_FILENO, &key, 1);
