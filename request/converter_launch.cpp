@@ -215,7 +215,6 @@ pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv
 ConverterLauncher::ConverterLauncher(
     SearchPlaces places, std::span<const Terminal> terminals, std::string_view currentDesktop)
     : m_places(std::move(places))
-    , m_consoleHelper(findConsoleHelper(m_places.ownDirectory))
     , m_terminals(terminalsInOrder(terminals, currentDesktop))
 {
 }
@@ -237,7 +236,9 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
         return LaunchResult::NotFound;
 
     pid_t pid = -1;
-    if (m_consoleHelper) {
+    // Looked for at each start: konsole and qterminal open a shell in place of a program they
+    // cannot start, so the helper must be there when the terminal runs it.
+    if (const std::optional<std::string> helper = findConsoleHelper(m_places.ownDirectory)) {
         const std::vector<std::string> helperArguments
             = consoleArguments(command.commandLine, *converter, command.arguments);
         const std::string title = displayText(command.commandLine);
@@ -246,7 +247,7 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
             if (!program)
                 continue;
             pid = spawnProgram(
-                *program, terminalArguments(*terminal, *m_consoleHelper, helperArguments, title), Session::Own);
+                *program, terminalArguments(*terminal, *helper, helperArguments, title), Session::Own);
             if (pid > 0)
                 break;
         }

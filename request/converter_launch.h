@@ -78,7 +78,6 @@ public:
 
 private:
     SearchPlaces m_places;
-    std::optional<std::string> m_consoleHelper;
     std::vector<const Terminal*> m_terminals;
     ChildReaper m_reaper;
 };
