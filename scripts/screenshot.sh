@@ -9,11 +9,7 @@ frontend=$(realpath "${1:-$top/build/zoraven-frontend}")
 output=$(realpath -m "${2:-$top/docs/screenshot.png}")
 source "$top/tests/x11/xvfb.sh"
 
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 0.5
-fi
+command -v openbox >/dev/null && start_window_manager
 "$frontend" &
 pids+=($!)
 window=$(wait_for_window) || fail "no window appeared"

@@ -96,8 +96,7 @@ echo "# inside real terminals"
 # A window manager, so that a terminal's window can be maximized; a session bus, which
 # gnome-terminal cannot do without.
 cp "$CONSOLE_HELPER" "$app/zoraven-console"
-openbox >/dev/null 2>&1 &
-pids+=($!)
+start_window_manager
 read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -s -d ' ') ||
     fail "no session bus"
 pids+=("$bus_pid")
@@ -121,8 +120,7 @@ for desktop in '' GNOME KDE; do
     cmp <(record_argv "$record") <(printf 'zoraven\0-n\0%s\0' "$image") || fail "argv differs through $terminal"
     helper=$(record_field "$record" ppid)
     [ "$(ps -o args= -p "$helper" | cut -d' ' -f1)" = "$app/zoraven-console" ] || fail "no console helper in $terminal"
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^zoraven -n " | head -n1) ||
-        fail "no window of $terminal"
+    window=$(find_window "^zoraven -n ") || fail "no window of $terminal"
     xprop -id "$window" _NET_WM_NAME | grep -qF "\"zoraven -n $image" || fail "$terminal's title: $(xprop -id "$window" _NET_WM_NAME)"
     case "$terminal" in
         gnome-terminal)
@@ -136,7 +134,7 @@ for desktop in '' GNOME KDE; do
             ;;
     esac
     sleep 1
-    xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || fail "$terminal closed when the converter ended"
+    find_window "^zoraven -n " >/dev/null || fail "$terminal closed when the converter ended"
     ps -o args= -p "$helper" >/dev/null || fail "the console helper ended without Enter"
     xdotool windowactivate --sync "$window" key Return
     for _ in $(seq 100); do ps -p "$helper" >/dev/null || break; sleep 0.1; done

@@ -38,9 +38,31 @@ fail() {
     exit 1
 }
 
+# Prints the id of the first visible window titled to match PATTERN, waiting up to 20 s. It
+# searches again and again: one search fails when a window vanishes while it runs (as when a
+# window manager starts).
+find_window() { # PATTERN
+    local id
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && echo "$id" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits for the front end's window and prints its id.
-wait_for_window() {
-    timeout 20 xdotool search --sync --onlyvisible --name '^ZORAVEN frontend' | head -n1
+wait_for_window() { find_window '^ZORAVEN frontend'; }
+
+# Starts openbox and waits until it manages the screen.
+start_window_manager() {
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "openbox did not start"
 }
 
 # Where the front end's controls are, in its window's pixels.
@@ -66,7 +88,7 @@ click() { # WINDOW "X Y" [LOG_DIR]
 choose_file() { # WINDOW FILE
     local dialog
     click "$1" "$BROWSE"
-    dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Open$' | head -n1) || fail "no file dialog"
+    dialog=$(find_window '^Open$') || fail "no file dialog"
     sleep 0.4
     xdotool type --delay 5 "$(dirname "$2")/"
     sleep 0.4
