@@ -20,8 +20,8 @@
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -202,8 +202,8 @@ void BM_ConsoleHelperMemoryWhileWaiting(benchmark::State& state)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         state.counters["VmRSS_KiB"] = static_cast<double>(statusKib(pid, "status", "VmRSS:"));
         state.counters["Pss_KiB"] = static_cast<double>(statusKib(pid, "smaps_rollup", "Pss:"));
-        state.counters["Private_KiB"] = static_cast<double>(statusKib(pid, "smaps_rollup", "Private_Clean:")
-            + statusKib(pid, "smaps_rollup", "Private_Dirty:"));
+        state.counters["Private_KiB"] = static_cast<double>(
+            statusKib(pid, "smaps_rollup", "Private_Clean:") + statusKib(pid, "smaps_rollup", "Private_Dirty:"));
         readUntil(master, "Press Enter");
         close(master);
         waitpid(pid, nullptr, 0);
@@ -212,7 +212,13 @@ void BM_ConsoleHelperMemoryWhileWaiting(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_TerminalStartToConverterStart)->Arg(0)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_TerminalStartToConverterStart)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
 BENCHMARK(BM_ConsoleHelperMemoryWhileWaiting)->Iterations(3);
 BENCHMARK(BM_BarePosixSpawn)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5);
 BENCHMARK(BM_ConverterLauncher)->UseManualTime()->Unit(benchmark::kMicrosecond)->Repetitions(5);

@@ -246,8 +246,7 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
             const std::optional<std::string> program = findOnPath(m_places.path, terminal->program);
             if (!program)
                 continue;
-            pid = spawnProgram(
-                *program, terminalArguments(*terminal, *helper, helperArguments, title), Session::Own);
+            pid = spawnProgram(*program, terminalArguments(*terminal, *helper, helperArguments, title), Session::Own);
             if (pid > 0)
                 break;
         }

@@ -539,7 +539,9 @@ TEST(TerminalPassage, TextShownOnATerminalCarriesNoControlCharacter)
         { "caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x92\xbf", true, "caf\xc3\xa9 \xe6\x97\xa5 \xf0\x9f\x92\xbf" },
         { "a\x1b]0;pwned\x07z", true, "a\\x1B]0;pwned\\x07z" },
         { "new\nline\ttab\r\x7f", true, "new\\x0Aline\\x09tab\\x0D\\x7F" },
-        { "c1 \xc2\x9b" "31m \xc2\x85", true, "c1 \\xC2\\x9B31m \\xC2\\x85" },
+        { "c1 \xc2\x9b"
+          "31m \xc2\x85",
+            true, "c1 \\xC2\\x9B31m \\xC2\\x85" },
         { "bad \xff\xfe \xc3 \xe0\x80\xaf \xed\xa0\x80 \xf4\x90\x80\x80", true,
             "bad \\xFF\\xFE \\xC3 \\xE0\\x80\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80" },
         { "caf\xc3\xa9\x9b", false, "caf\\xC3\\xA9\\x9B" },
