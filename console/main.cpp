@@ -76,12 +76,15 @@ std::string runConverter(const std::string& file, const std::vector<std::string>
     if (pid < 0)
         return "Conversion not started: zoraven could not be started (" + std::string(std::strerror(error)) + ").";
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return "Conversion ended, how is unknown (" + std::string(std::strerror(errno)) + ").";
+    // Waited for without being collected, so that its pid cannot be taken by another process
+    // before the window's signal handler has forgotten it.
+    siginfo_t ended {};
+    while (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
     converterPid = 0;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return "Conversion ended, how is unknown (" + std::string(std::strerror(errno)) + ").";
     return howItEnded(status);
 }
 
