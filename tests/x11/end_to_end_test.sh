@@ -6,6 +6,10 @@
 # and no descriptor behind; a converter outlives the window closed right after starting it.
 # Needs FRONTEND, FAKE_CONVERTER and X_PROBE in the environment.
 source "$(dirname "$0")/xvfb.sh"
+# Checks below that look for something to be gone would pass without the tool that looks.
+for tool in ps xdotool xprop openbox dbus-daemon; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed"
+done
 
 # The front end beside a stand-in converter, with a PATH that holds no terminal, so that the
 # converter is its direct child.
