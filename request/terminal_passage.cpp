@@ -23,9 +23,10 @@ int hexValue(char digit)
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-void appendEscaped(std::string& out, unsigned char byte)
+// `marker` and the byte in two upper-case hex digits: "%1B", "\\x1B".
+void appendHex(std::string& out, std::string_view marker, unsigned char byte)
 {
-    out += "\\x";
+    out += marker;
     out += kHexDigits[byte >> 4];
     out += kHexDigits[byte & 0xF];
 }
@@ -74,9 +75,7 @@ std::string encodeArgument(std::string_view bytes)
         if (isSafeByte(byte) && !(i == 0 && byte == '-')) {
             text += static_cast<char>(byte);
         } else {
-            text += '%';
-            text += kHexDigits[byte >> 4];
-            text += kHexDigits[byte & 0xF];
+            appendHex(text, "%", byte);
         }
     }
     return text;
@@ -123,7 +122,7 @@ std::string displayText(std::string_view text, bool utf8)
         const bool control = lead < 0x20 || lead == 0x7F || (!utf8 && lead >= 0x80)
             || (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0);
         if (length == 0 || control) {
-            appendEscaped(shown, lead);
+            appendHex(shown, "\\x", lead);
             text.remove_prefix(1);
             continue;
         }
