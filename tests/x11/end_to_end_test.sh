@@ -72,14 +72,16 @@ for _ in $(seq 100); do
 done
 [ "$zombies" -eq 0 ] || fail "$zombies zombies left"
 after=$(settled_descriptors)
-[ "$after" -eq "$before" ] || fail "open descriptors went from $before to $after"
+# Fewer is fine: the file dialog's background threads, busy a moment ago, may still have held a
+# folder open at the first count. A leak shows as growth over 200 launches.
+[ "$after" -le "$before" ] || fail "open descriptors grew from $before to $after"
 rm "$logs"/converter-*
 click "$window" "$NTSC"
 click "$window" "$CONVERT"
 record=$(wait_for_records "$logs" 1)
 [ "$(record_argv "$record" | tr '\0' '\n' | sed -n 2p)" = "-n" ] || fail "the window no longer answers"
 rm "$record"
-echo "ok: no zombie, $after descriptors before and after, the window answers"
+echo "ok: no zombie, $before descriptors before and $after after, the window answers"
 
 echo "# the converter outlives the window"
 # One window at a time: without a window manager both would stand at the same place.
