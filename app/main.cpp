@@ -5,13 +5,45 @@
 #include <QIcon>
 #include <QSocketNotifier>
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <string>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "converter_launch.h"
 #include "main_window.h"
+
+namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// The displays that Qt tried, as the environment names them.
+std::string displaysTried()
+{
+    std::string tried;
+    for (const char* name : { "QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY" }) {
+        if (const char* value = std::getenv(name))
+            tried += (tried.empty() ? "" : ", ") + std::string(name) + "=" + value;
+    }
+    return tried.empty() ? "neither WAYLAND_DISPLAY nor DISPLAY is set" : tried;
+}
+
+// While the application starts, a fatal message means that no display could be reached: Qt's
+// own lines have said which, and Qt would now abort, which desktops file as a crash.
+void noDisplayIsNoCrash(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        qtMessageHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "zoraven-frontend: cannot connect to a display (%s)\n", displaysTried().c_str());
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -22,7 +54,9 @@ int main(int argc, char* argv[])
             open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     }
 
+    qtMessageHandler = qInstallMessageHandler(noDisplayIsNoCrash);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessageHandler);
     // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(QString::fromLatin1(zoraven::kApplicationTitle));
     QApplication::setApplicationVersion(QStringLiteral(ZORAVEN_VERSION));

@@ -53,24 +53,16 @@ done
 echo "# 200 launches in a row"
 # Open descriptors once every converter started so far has ended and been collected: until
 # then, each one's pidfd is open as well.
+no_children() { [ -z "$(ps --ppid "$1" -o pid=)" ]; }
 settled_descriptors() {
-    for _ in $(seq 100); do
-        [ -z "$(ps --ppid "$frontend" -o pid=)" ] && break
-        sleep 0.1
-    done
-    [ -z "$(ps --ppid "$frontend" -o pid=)" ] || fail "children left: $(ps --ppid "$frontend" -o pid=,stat=)"
+    wait_until no_children "$frontend" || fail "children left: $(ps --ppid "$frontend" -o pid=,stat=)"
     ls "/proc/$frontend/fd" | wc -l
 }
 before=$(settled_descriptors)
 for _ in $(seq 200); do click "$window" "$CONVERT"; done
 wait_for_records "$logs" 200 >/dev/null
-zombies=1
-for _ in $(seq 100); do
-    zombies=$(ps --ppid "$frontend" -o stat= | grep -c '^Z' || true)
-    [ "$zombies" -eq 0 ] && break
-    sleep 0.1
-done
-[ "$zombies" -eq 0 ] || fail "$zombies zombies left"
+no_zombies() { ! ps --ppid "$1" -o stat= | grep -q '^Z'; }
+wait_until no_zombies "$frontend" || fail "zombies left: $(ps --ppid "$frontend" -o pid=,stat= | grep -c Z)"
 after=$(settled_descriptors)
 # Fewer is fine: the file dialog's background threads, busy a moment ago, may still have held a
 # folder open at the first count. A leak shows as growth over 200 launches.
@@ -86,8 +78,8 @@ echo "ok: no zombie, $before descriptors before and $after after, the window ans
 echo "# the converter outlives the window"
 # One window at a time: without a window manager both would stand at the same place.
 "$X_PROBE" close "$window"
-for _ in $(seq 100); do [[ "$(ps -o stat= -p "$frontend")" =~ ^Z?$ ]] && break; sleep 0.05; done
-[[ "$(ps -o stat= -p "$frontend")" =~ ^Z?$ ]] || fail "closing the window did not end the front end"
+has_ended() { [[ "$(ps -o stat= -p "$1")" =~ ^Z?$ ]]; }
+wait_until has_ended "$frontend" || fail "closing the window did not end the front end: $(ps -o stat= -p "$frontend")"
 
 # This one is the shell's own child, so that its exit status can be read.
 ZORAVEN_FAKE_DELAY_MS=1500 PATH=$work/empty "$app/zoraven-frontend" 2>"$work/frontend.err" &
@@ -98,7 +90,7 @@ click "$second_window" "$PAL"
 click "$second_window" "$CONVERT"
 "$X_PROBE" close "$second_window"
 status=0
-timeout 10 tail --pid="$second" -f /dev/null || fail "closing the window did not end the front end"
+wait_until has_ended "$second" || fail "closing the window did not end the front end"
 wait "$second" || status=$?
 [ "$status" -eq 0 ] || fail "the front end ended with status $status: $(cat "$work/frontend.err")"
 [ -z "$(ls "$logs")" ] || fail "the converter finished before the window closed; the test proves nothing: $(ls "$logs")"
@@ -107,6 +99,9 @@ record=$(wait_for_records "$logs" 1)
 echo "ok: the converter ran on after the front end ended"
 
 echo "# inside real terminals"
+is_gone() { ! ps -p "$1" >/dev/null; }
+# Asleep in a read of its terminal (the kernel names the wait that n_tty_read sleeps in).
+reads_its_terminal() { [ "$(cat "/proc/$1/wchan" 2>/dev/null)" = wait_woken ]; }
 # The desktops' default terminals, each picked by its desktop's name, and xterm without one.
 # A window manager, so that a terminal's window can be maximized; a session bus, which
 # gnome-terminal cannot do without.
@@ -148,14 +143,13 @@ for desktop in '' GNOME KDE; do
                 fail "$terminal is not maximized"
             ;;
     esac
-    sleep 1
+    # Once the helper has collected the converter and waits at its prompt, reading the terminal.
+    wait_until is_gone "$(record_field "$record" pid)" || fail "the converter did not end"
+    wait_until reads_its_terminal "$helper" || fail "the console helper is not at its prompt: $(ps -o stat= -p "$helper"; cat "/proc/$helper/wchan")"
     find_window "^zoraven -n " >/dev/null || fail "$terminal closed when the converter ended"
-    ps -o args= -p "$helper" >/dev/null || fail "the console helper ended without Enter"
     xdotool windowactivate --sync "$window" key Return
-    for _ in $(seq 100); do ps -p "$helper" >/dev/null || break; sleep 0.1; done
-    ! ps -p "$helper" >/dev/null || fail "Enter did not close $terminal"
-    for _ in $(seq 100); do xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || break; sleep 0.1; done
-    ! xdotool search --onlyvisible --name "^zoraven -n " >/dev/null || fail "$terminal's window stayed after Enter"
+    wait_until is_gone "$helper" || fail "Enter did not close $terminal"
+    wait_until no_window "^zoraven -n " || fail "$terminal's window stayed after Enter"
     "$X_PROBE" close "$frontend_window"
     echo "ok: $terminal${desktop:+ for $desktop}: argv untouched, title, still open after the end, closed by Enter"
 done

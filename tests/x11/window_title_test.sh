@@ -27,3 +27,12 @@ has _NET_WM_ICON 'Icon (48 x 48)'
 [ "$(xprop -id "$window" _NET_WM_NAME)" = '_NET_WM_NAME(UTF8_STRING) = "ZORAVEN frontend By (^)TOLVAR(^)"' ] ||
     fail "the title has more to it: $(xprop -id "$window" _NET_WM_NAME)"
 echo "title, size and icon as expected"
+
+# Where no display can be reached, one line says so and the program ends with status 1, not
+# with an abort that desktops file as a crash.
+status=0
+DISPLAY=:250 "$frontend" >/dev/null 2>"$work/no-display.err" || status=$?
+[ "$status" -eq 1 ] || fail "without a display the program ended with status $status: $(cat "$work/no-display.err")"
+grep -qx 'zoraven-frontend: cannot connect to a display (QT_QPA_PLATFORM=xcb, DISPLAY=:250)' "$work/no-display.err" ||
+    fail "without a display the program said: $(cat "$work/no-display.err")"
+echo "without a display: status 1 and one line that says so"

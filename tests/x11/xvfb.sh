@@ -15,10 +15,34 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server picks a free display number itself and writes it to descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+fail() {
+    echo "FAIL: $*" >&2
+    # What the screen showed, for whoever reads the failure.
+    if [ -n "${FAILURE_SHOT:-}" ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+        import -window root "$FAILURE_SHOT" 2>/dev/null && echo "screen at failure: $FAILURE_SHOT" >&2
+    fi
+    exit 1
+}
+
+# How long a wait for a state may take: generous, for a two-core machine that runs three
+# suites at once. A wait that runs out fails and says what it saw.
+readonly deadline_seconds=60
+
+# Runs COMMAND... until it succeeds; false once the deadline has passed.
+wait_until() { # COMMAND...
+    local end=$((SECONDS + deadline_seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
+# The server picks a free display number itself and writes it to descriptor 3 once it takes
+# connections. Without -noreset it resets whenever its last client leaves, and refuses whoever
+# connects during the reset: a program started just after another one ended.
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+wait_until test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
 export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
@@ -29,40 +53,35 @@ unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-fail() {
-    echo "FAIL: $*" >&2
-    # What the screen showed, for whoever reads the failure.
-    if [ -n "${FAILURE_SHOT:-}" ] && command -v import >/dev/null; then
-        import -window root "$FAILURE_SHOT" 2>/dev/null && echo "screen at failure: $FAILURE_SHOT" >&2
-    fi
-    exit 1
-}
+# The titles of the visible windows, for a failure's message.
+visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | paste -s -d '|' || true; }
 
-# Prints the id of the first visible window titled to match PATTERN, waiting up to 20 s. It
+# Prints the id of the first visible window titled to match PATTERN, once there is one. It
 # searches again and again: one search fails when a window vanishes while it runs (as when a
 # window manager starts).
 find_window() { # PATTERN
-    local id
-    for _ in $(seq 200); do
+    local id end=$((SECONDS + deadline_seconds))
+    while [ "$SECONDS" -lt "$end" ]; do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
         [ -n "$id" ] && echo "$id" && return 0
-        sleep 0.1
+        sleep 0.05
     done
+    echo "no visible window titled /$1/ within $deadline_seconds s; visible: $(visible_windows)" >&2
     return 1
 }
+
+# True once no visible window is titled to match PATTERN.
+no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 # Waits for the front end's window and prints its id.
 wait_for_window() { find_window '^ZORAVEN frontend'; }
 
 # Starts openbox and waits until it manages the screen.
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 start_window_manager() {
-    openbox >/dev/null 2>&1 &
+    openbox >"$work/openbox.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
-    done
-    fail "openbox did not start"
+    wait_until wm_ready || fail "openbox did not manage the screen within $deadline_seconds s: $(cat "$work/openbox.log")"
 }
 
 # Where the front end's controls are, in its window's pixels.
@@ -81,41 +100,43 @@ click() { # WINDOW "X Y" [LOG_DIR]
     "$X_PROBE" click "$1" $2 "${@:3}"
 }
 
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ]; }
+dialog_closes() { # Within a second
+    local _
+    for _ in $(seq 20); do no_window '^Open$' && return 0; sleep 0.05; done
+    return 1
+}
+
 # Chooses FILE in the front end's file dialog, as a person would. FILE must be alone in
 # its folder with a .bin name: a name with a double quote cannot be typed into Qt's dialog
 # (it reads quotes as separators between names), so the folder is typed and the file is
 # picked from the list.
 choose_file() { # WINDOW FILE
-    local dialog
+    local dialog end=$((SECONDS + deadline_seconds))
     click "$1" "$BROWSE"
     dialog=$(find_window '^Open$') || fail "no file dialog"
-    sleep 0.4
+    wait_until has_focus "$dialog" || fail "the file dialog never had the keyboard focus (it was at $(xdotool getwindowfocus))"
+    # The dialog takes the keys in order: the folder is open before the click below arrives.
     xdotool type --delay 5 "$(dirname "$2")/"
-    sleep 0.4
     xdotool key Return
-    sleep 0.4
-    # Select the first row, then open it; again if the folder was still being read.
-    for _ in 1 2 3; do
-        xdotool mousemove --window "$dialog" 200 70 click 1
-        sleep 0.3
-        xdotool key Return
-        for _ in $(seq 20); do
-            xdotool search --onlyvisible --name '^Open$' >/dev/null 2>&1 || return 0
-            sleep 0.1
-        done
+    # Select the first row, then open it. The dialog reads the folder in a thread of its own:
+    # until the list is filled, the click selects nothing and Return does nothing, so both are
+    # made again until the dialog closes.
+    until dialog_closes; do
+        [ "$SECONDS" -lt "$end" ] || fail "the file dialog did not close; visible: $(visible_windows)"
+        xdotool mousemove --window "$dialog" 200 70 click 1 key Return
     done
-    fail "the file dialog did not close"
 }
 
 # Waits until DIR holds COUNT records of ROLE (converter or terminal); prints their files.
 wait_for_records() { # DIR COUNT [ROLE]
-    local files=()
-    for _ in $(seq 300); do
+    local files=() end=$((SECONDS + deadline_seconds))
+    while [ "$SECONDS" -lt "$end" ]; do
         shopt -s nullglob
         files=("$1/${3:-converter}"-*)
         shopt -u nullglob
         [ ${#files[@]} -ge "$2" ] && break
-        sleep 0.1
+        sleep 0.05
     done
     [ ${#files[@]} -ge "$2" ] || fail "expected $2 ${3:-converter} records in $1, found ${#files[@]}"
     printf '%s\n' "${files[@]}"
