@@ -2,16 +2,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zoraven-console: what the converter's terminal window runs. It shows the command line, runs
 // the converter in the window, says how the conversion ended, and keeps the window open until
-// the user presses Enter.
-//   zoraven-console COMMAND-LINE CONVERTER ARGV0 ARGV...   (each argument encoded by the front end)
+// the user presses Enter. Started by the front end, it first opens that window in a terminal.
+//   zoraven-console --launch TERMINAL... -- COMMAND-LINE CONVERTER ARGV0 ARGV...
+//   zoraven-console [--claim=CLAIM] [--maximize] [--window-stays] COMMAND-LINE CONVERTER ARGV0 ARGV...
+// (every argument after the options encoded by the front end)
 #include "converter_launch.h"
+#include "run_claim.h"
+#include "terminal_launch.h"
 #include "terminal_passage.h"
+#include "window_maximize.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -105,15 +112,34 @@ void waitForEnter()
 
 int main(int argc, char** argv)
 {
-    std::setlocale(LC_CTYPE, "");
-    const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-
-    std::vector<std::string> decoded;
-    for (int i = 1; i < argc; ++i) {
-        if (std::optional<std::string> argument = zoraven::decodeArgument(argv[i]))
-            decoded.push_back(std::move(*argument));
+    const std::span<char* const> arguments(argv + 1, static_cast<std::size_t>(argc - 1));
+    if (!arguments.empty() && arguments.front() == zoraven::kLaunchOption) {
+        const auto separator = std::find(arguments.begin(), arguments.end(), std::string_view("--"));
+        if (separator == arguments.end())
+            return 2;
+        return zoraven::launchInTerminal(argv[0], { arguments.begin() + 1, separator }, { separator + 1, arguments.end() });
     }
-    if (argc < 4 || decoded.size() != static_cast<std::size_t>(argc - 1)) {
+
+    std::optional<std::string> claim;
+    bool maximize = false;
+    bool windowStays = false;
+    bool understood = true;
+    std::vector<std::string> decoded;
+    for (const std::string_view argument : arguments) {
+        std::optional<std::string> bytes;
+        if (argument.starts_with(zoraven::kClaimOption)) {
+            claim = zoraven::decodeArgument(argument.substr(zoraven::kClaimOption.size()));
+            understood = understood && claim;
+        } else if (argument == zoraven::kMaximizeOption)
+            maximize = true;
+        else if (argument == zoraven::kWindowStaysOption)
+            windowStays = true;
+        else if ((bytes = zoraven::decodeArgument(argument)))
+            decoded.push_back(std::move(*bytes));
+        else
+            understood = false;
+    }
+    if (!understood || decoded.size() < 3) {
         writeAll(STDOUT_FILENO, "zoraven-console runs the converter for ZORAVEN Frontend, which starts it.\n");
         waitForEnter();
         return 2;
@@ -121,6 +147,16 @@ int main(int argc, char** argv)
     const std::string& commandLine = decoded[0];
     const std::string& converter = decoded[1];
     const std::vector<std::string> converterArgv(decoded.begin() + 2, decoded.end());
+    if (claim && !zoraven::claimRun(*claim)) {
+        // The front end's launcher gave up on this terminal before it came up here, and has
+        // started the converter elsewhere.
+        writeAll(STDOUT_FILENO, "This conversion runs in another window.\n");
+        return 0;
+    }
+    if (maximize)
+        zoraven::maximizeTerminalWindowSoon();
+    std::setlocale(LC_CTYPE, "");
+    const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 
     struct sigaction closing { };
     closing.sa_handler = endWithTheWindow;
@@ -146,6 +182,11 @@ int main(int argc, char** argv)
     std::signal(SIGQUIT, SIG_DFL);
 
     writeAll(STDOUT_FILENO, "\n" + ending + "\n");
+    // Where the terminal keeps its window, Enter would end the helper and leave the window.
+    if (windowStays) {
+        writeAll(STDOUT_FILENO, "You can close this window now.\n");
+        return 0;
+    }
     waitForEnter();
     return 0;
 }

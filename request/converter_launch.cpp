@@ -239,16 +239,18 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
     // Looked for at each start: konsole and qterminal open a shell in place of a program they
     // cannot start, so the helper must be there when the terminal runs it.
     if (const std::optional<std::string> helper = findConsoleHelper(m_places.ownDirectory)) {
-        const std::vector<std::string> helperArguments
-            = consoleArguments(command.commandLine, *converter, command.arguments);
-        const std::string title = displayText(command.commandLine);
+        std::vector<std::string> launch { *helper, std::string(kLaunchOption) };
         for (const Terminal* terminal : m_terminals) {
-            const std::optional<std::string> program = findOnPath(m_places.path, terminal->program);
-            if (!program)
-                continue;
-            pid = spawnProgram(*program, terminalArguments(*terminal, *helper, helperArguments, title), Session::Own);
-            if (pid > 0)
-                break;
+            if (std::optional<std::string> program = findOnPath(m_places.path, terminal->program))
+                launch.push_back(std::move(*program));
+        }
+        // The helper tries them in turn, and starts the converter itself when none comes up:
+        // waiting for a terminal is not for the window.
+        if (launch.size() > 2) {
+            launch.emplace_back("--");
+            for (std::string& argument : consoleArguments(command.commandLine, *converter, command.arguments))
+                launch.push_back(std::move(argument));
+            pid = spawnProgram(*helper, launch, Session::Own);
         }
     }
     if (pid <= 0)

@@ -5,6 +5,7 @@
 
 #include "conversion_request.h"
 #include "terminal_passage.h"
+#include "terminal_table.h"
 
 #include <cstddef>
 #include <optional>
@@ -63,7 +64,8 @@ private:
 
 // Starts the converter detached (in a session of its own, with only descriptors 0, 1 and 2,
 // default signal handling and an empty signal mask) in a terminal window through the console
-// helper: the current desktop's own terminal first, then the others of `terminals`. Without
+// helper: the current desktop's own terminal first, then the others of `terminals` that are
+// installed, each until one brings the helper up; and without a window when none does. Without
 // the helper or any of the terminals, the converter is started directly.
 class ConverterLauncher : public ConverterStarter {
 public:

@@ -102,6 +102,11 @@ std::optional<std::string> decodeArgument(std::string_view text)
     return bytes;
 }
 
+bool isPlainWord(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char byte) { return isSafeByte(static_cast<unsigned char>(byte)); });
+}
+
 std::vector<std::string> consoleArguments(
     std::string_view commandLine, const std::string& converter, const std::vector<std::string>& argv)
 {
@@ -141,43 +146,6 @@ bool isValidUtf8(std::string_view text)
         text.remove_prefix(length);
     }
     return true;
-}
-
-std::vector<const Terminal*> terminalsInOrder(std::span<const Terminal> terminals, std::string_view currentDesktop)
-{
-    std::vector<const Terminal*> order;
-    const auto add = [&order](const Terminal& terminal) {
-        if (std::find(order.begin(), order.end(), &terminal) == order.end())
-            order.push_back(&terminal);
-    };
-    while (!currentDesktop.empty()) {
-        const std::size_t colon = currentDesktop.find(':');
-        const std::string_view desktop = currentDesktop.substr(0, colon);
-        for (const Terminal& terminal : terminals) {
-            if (std::find(terminal.desktops.begin(), terminal.desktops.end(), desktop) != terminal.desktops.end())
-                add(terminal);
-        }
-        currentDesktop.remove_prefix(colon == std::string_view::npos ? currentDesktop.size() : colon + 1);
-    }
-    for (const Terminal& terminal : terminals)
-        add(terminal);
-    return order;
-}
-
-std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,
-    const std::vector<std::string>& arguments, std::string_view title)
-{
-    std::vector<std::string> argv { std::string(terminal.program) };
-    argv.insert(argv.end(), terminal.options.begin(), terminal.options.end());
-    if (!terminal.titleOption.empty()) {
-        argv.emplace_back(terminal.titleOption);
-        argv.emplace_back(title);
-    }
-    if (!terminal.runOption.empty())
-        argv.emplace_back(terminal.runOption);
-    argv.push_back(program);
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return argv;
 }
 
 } // namespace zoraven

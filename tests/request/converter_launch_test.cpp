@@ -77,7 +77,8 @@ protected:
     }
 
     fs::path logs() const { return root / "logs"; }
-    fs::path own() const { return root / "own"; }
+    // Where the front end and its helper are installed: a folder with a blank and a quote.
+    fs::path own() const { return root / "my 'own' apps"; }
     fs::path bin() const { return root / "bin"; }
     fs::path terminals() const { return root / "terminals"; }
 
@@ -326,7 +327,7 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
 {
     install(bin(), "zoraven");
     fs::copy_file(CONSOLE_HELPER, own() / "zoraven-console");
-    for (const char* terminal : { "xterm", "konsole", "gnome-terminal" })
+    for (const char* terminal : { "xterm", "konsole", "gnome-terminal", "qterminal" })
         install(terminals(), terminal);
     const std::string path = terminals().string() + ":" + bin().string();
     const std::string image = "/img/My \"Images\"/$(x) ;&|\xff.iso";
@@ -340,6 +341,7 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
         { "KDE", "konsole" },
         { "ubuntu:GNOME", "gnome-terminal" },
         { "X-Cinnamon:Unknown", "gnome-terminal" },
+        { "LXQt", "qterminal" }, // splits its command at blanks
         { "XFCE", "xterm" }, // its own is not installed
         { "", "xterm" },
     };
@@ -355,16 +357,25 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
         EXPECT_EQ(terminal[0].number("sid"), terminal[0].number("pid"));
         EXPECT_EQ(converter[0].argv, (std::vector<std::string> { "zoraven", "-n", image }));
         EXPECT_EQ(converter[0].fields.at("exe"), converterFile.string());
+        EXPECT_EQ(converter[0].number("ppid"), terminal[0].number("pid")) << "not run by the helper in the window";
         if (c.terminal == "konsole") {
             // What crosses the terminal is plain ASCII; the title is made safe to show.
-            EXPECT_EQ(terminal[0].argv,
-                (std::vector<std::string> { "konsole", "-p", "tabtitle=%w", "-e", (own() / "zoraven-console").string(),
-                    encodeArgument("zoraven -n " + image), encodeArgument(converterFile.string()), "zoraven", "%2Dn",
-                    encodeArgument(image) }));
+            const std::vector<std::string>& argv = terminal[0].argv;
+            ASSERT_EQ(argv.size(), 12U);
+            EXPECT_EQ(std::vector(argv.begin(), argv.begin() + 5),
+                (std::vector<std::string> { "konsole", "-p", "tabtitle=%w", "-e", (own() / "zoraven-console").string() }));
+            EXPECT_TRUE(argv[5].starts_with("--claim=/"));
+            EXPECT_EQ(std::vector(argv.begin() + 6, argv.end()),
+                (std::vector<std::string> { "--maximize", encodeArgument("zoraven -n " + image),
+                    encodeArgument(converterFile.string()), "zoraven", "%2Dn", encodeArgument(image) }));
         }
         if (c.terminal == "gnome-terminal") {
-            EXPECT_EQ(terminal[0].argv.at(3), "zoraven -n /img/My \"Images\"/$(x) ;&|\\xFF.iso");
+            EXPECT_EQ(terminal[0].argv.at(4), "zoraven -n /img/My \"Images\"/$(x) ;&|\\xFF.iso");
         }
+        if (c.terminal == "qterminal") {
+            EXPECT_TRUE(isPlainWord(terminal[0].argv.at(2))) << "a path that it could cut: " << terminal[0].argv.at(2);
+        }
+        reapAll();
         clearRecords();
     }
 
@@ -372,6 +383,84 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
     fs::remove(converterFile);
     EXPECT_EQ(launch(image), LaunchResult::NotFound);
     EXPECT_TRUE(fs::is_empty(logs()));
+}
+
+// Whatever the terminal does, and even when the front end is gone right after the click, the
+// converter runs once: in the terminal's window when the helper comes up there, else in the
+// next terminal's, else without a window.
+TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
+{
+    install(bin(), "zoraven");
+    fs::copy_file(CONSOLE_HELPER, own() / "zoraven-console");
+    for (const char* terminal : { "xterm", "konsole" })
+        install(terminals(), terminal);
+    const fs::path runtime = root / "runtime";
+    fs::create_directory(runtime);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+
+    struct Case {
+        std::string what;
+        std::string exit; // how konsole ends at once, without running anything
+        std::string delay; // ms until its command runs
+        std::string path; // where terminals are looked for
+        std::string runsIn; // the terminal whose window runs the converter; empty: none
+    };
+    const std::string both = terminals().string() + ":" + bin().string();
+    const Case cases[] = {
+        { "fails with status 10", "10", "", both, "xterm" },
+        { "ends with status 0", "0", "", both, "xterm" },
+        { "slow: the helper comes up after 6 s", "", "6000", both, "konsole" },
+        { "hands over to a process whose helper comes up after 6 s", "0", "6000", both, "xterm" },
+        { "fails, and is the only one", "10", "", terminals().string() + "/konsole:" + bin().string(), "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        setenv("ZORAVEN_FAKE_ODD_TERMINAL", "konsole", 1);
+        for (const auto& [name, value] :
+            { std::pair { "ZORAVEN_FAKE_TERMINAL_EXIT", c.exit }, std::pair { "ZORAVEN_FAKE_TERMINAL_DELAY_MS", c.delay } }) {
+            if (value.empty())
+                unsetenv(name);
+            else
+                setenv(name, value.c_str(), 1);
+        }
+        // The front end is closed right after the click.
+        const pid_t frontEnd = fork();
+        ASSERT_GE(frontEnd, 0);
+        if (frontEnd == 0) {
+            ConverterLauncher launcher({ own().string(), c.path }, kTerminals, "KDE");
+            _exit(launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started ? 0 : 1);
+        }
+        // Everything it started comes back to this process once orphaned: the click is settled
+        // when all of it has ended.
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = waitpid(-1, &status, WNOHANG)) >= 0 && std::chrono::steady_clock::now() < deadline) {
+            if (ended == frontEnd) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            }
+            if (ended == 0)
+                std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_EQ(errno, ECHILD) << "still running after 30 s";
+
+        const std::vector<Record> converters = records("converter");
+        ASSERT_EQ(converters.size(), 1U);
+        EXPECT_EQ(converters[0].argv, (std::vector<std::string> { "zoraven", "-p", "/img/disc.iso" }));
+        std::string runsIn;
+        for (const Record& terminal : records("terminal", 0)) {
+            if (terminal.number("pid") == converters[0].number("ppid"))
+                runsIn = terminal.argv.at(0);
+        }
+        EXPECT_EQ(runsIn, c.runsIn);
+        EXPECT_EQ(records("late", 0).size(), c.exit.empty() || c.delay.empty() ? 0U : 1U);
+        EXPECT_TRUE(fs::is_empty(runtime)) << "the run's claims were left behind";
+        clearRecords();
+    }
+    for (const char* name : { "ZORAVEN_FAKE_ODD_TERMINAL", "ZORAVEN_FAKE_TERMINAL_EXIT", "ZORAVEN_FAKE_TERMINAL_DELAY_MS" })
+        unsetenv(name);
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 TEST_F(LaunchTest, ConverterGetsStandardStreamsEvenWhenTheFrontEndHasNone)

@@ -6,7 +6,13 @@
 //   0, 1 and 2 are, how many signals were blocked or ignored, then "argv" and every argument
 //   followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
-// As a terminal it runs what follows its run option (-e, -x or --), with no input and no output.
+// As a terminal it runs what follows its run option (-e, -x or --), with no input and no output;
+// as qterminal it first joins that command and splits it again at blanks, as qterminal does. The
+// terminal that $ZORAVEN_FAKE_ODD_TERMINAL names misbehaves: with $ZORAVEN_FAKE_TERMINAL_EXIT it
+// exits at once with that status, and runs nothing; with $ZORAVEN_FAKE_TERMINAL_DELAY_MS as well,
+// a process it leaves behind (as a terminal hands its window to another instance) runs the
+// command after that delay, recorded as "late"; with the delay alone, it runs the command late.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -18,6 +24,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -100,11 +107,39 @@ int main(int argc, char** argv)
     record(logDir, isTerminal ? "terminal" : "converter", started, argc, argv);
 
     if (isTerminal) {
+        const std::string name = std::filesystem::path(argv[0]).filename();
+        const char* odd = std::getenv("ZORAVEN_FAKE_ODD_TERMINAL");
+        if (odd && name == odd) {
+            const char* status = std::getenv("ZORAVEN_FAKE_TERMINAL_EXIT");
+            const char* delay = std::getenv("ZORAVEN_FAKE_TERMINAL_DELAY_MS");
+            if (status && (!delay || fork() != 0))
+                return std::atoi(status);
+            if (delay)
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
+            if (status)
+                record(logDir, "late", monotonicNs(), argc, argv);
+        }
         for (int i = 1; i + 1 < argc; ++i) {
             if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0 || std::strcmp(argv[i], "--") == 0) {
                 freopen("/dev/null", "r", stdin);
                 freopen("/dev/null", "w", stdout);
-                execv(argv[i + 1], argv + i + 1);
+                std::vector<std::string> command(argv + i + 1, argv + argc);
+                if (name == "qterminal") {
+                    std::string joined;
+                    for (const std::string& word : command)
+                        joined += (joined.empty() ? "" : " ") + word;
+                    command.clear();
+                    for (std::size_t at = 0, blank = 0; at <= joined.size(); at = blank + 1) {
+                        blank = std::min(joined.find(' ', at), joined.size());
+                        if (blank > at)
+                            command.push_back(joined.substr(at, blank - at));
+                    }
+                }
+                std::vector<char*> args;
+                for (std::string& word : command)
+                    args.push_back(word.data());
+                args.push_back(nullptr);
+                execv(args[0], args.data());
                 return 127;
             }
         }

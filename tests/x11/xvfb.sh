@@ -27,6 +27,8 @@ fail() {
 # How long a wait for a state may take: generous, for a two-core machine that runs three
 # suites at once. A wait that runs out fails and says what it saw.
 readonly deadline_seconds=60
+# Whoever reads a failure sees the screen as it was, in a picture kept outside the test's folder.
+: "${FAILURE_SHOT:=${TMPDIR:-/tmp}/zoraven-failure-$$.png}"
 
 # Runs COMMAND... until it succeeds; false once the deadline has passed.
 wait_until() { # COMMAND...
@@ -101,31 +103,34 @@ click() { # WINDOW "X Y" [LOG_DIR]
 }
 
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ]; }
-dialog_closes() { # Within a second
-    local _
-    for _ in $(seq 20); do no_window '^Open$' && return 0; sleep 0.05; done
-    return 1
-}
+# How much of an area of WINDOW is drawn: 1 for all white, less for anything on it.
+brightness() { import -window "$1" -crop "$2" -format '%[fx:mean]' info: 2>/dev/null || echo 1; }
+# The first row of the dialog's file list: its icon, and the blank end of its name column.
+first_file_shown() { [ "$(brightness "$1" 12x12+112+64)" != 1 ]; }
+first_file_selected() { awk '{ exit !($1 < 0.9) }' <<<"$(brightness "$1" 50x8+300+66)"; }
 
 # Chooses FILE in the front end's file dialog, as a person would. FILE must be alone in
 # its folder with a .bin name: a name with a double quote cannot be typed into Qt's dialog
 # (it reads quotes as separators between names), so the folder is typed and the file is
 # picked from the list.
 choose_file() { # WINDOW FILE
-    local dialog end=$((SECONDS + deadline_seconds))
+    local dialog _
     click "$1" "$BROWSE"
     dialog=$(find_window '^Open$') || fail "no file dialog"
     wait_until has_focus "$dialog" || fail "the file dialog never had the keyboard focus (it was at $(xdotool getwindowfocus))"
-    # The dialog takes the keys in order: the folder is open before the click below arrives.
+    # The dialog takes the keys in order: the folder is open before anything below arrives.
     xdotool type --delay 5 "$(dirname "$2")/"
     xdotool key Return
-    # Select the first row, then open it. The dialog reads the folder in a thread of its own:
-    # until the list is filled, the click selects nothing and Return does nothing, so both are
-    # made again until the dialog closes.
-    until dialog_closes; do
-        [ "$SECONDS" -lt "$end" ] || fail "the file dialog did not close; visible: $(visible_windows)"
-        xdotool mousemove --window "$dialog" 200 70 click 1 key Return
+    wait_until first_file_shown "$dialog" || fail "the file dialog did not list $(dirname "$2")"
+    # The name field's completion list may be up, and takes a click to close: click the file
+    # until it is selected, half a second apart so that no two clicks make a double-click.
+    for _ in $(seq 20); do
+        xdotool mousemove --window "$dialog" 200 70 click 1
+        for _ in $(seq 10); do first_file_selected "$dialog" && break 2; sleep 0.05; done
     done
+    first_file_selected "$dialog" || fail "the file could not be selected in the dialog"
+    xdotool key Return
+    wait_until no_window '^Open$' || fail "the file dialog did not close; visible: $(visible_windows)"
 }
 
 # Waits until DIR holds COUNT records of ROLE (converter or terminal); prints their files.
@@ -138,7 +143,7 @@ wait_for_records() { # DIR COUNT [ROLE]
         [ ${#files[@]} -ge "$2" ] && break
         sleep 0.05
     done
-    [ ${#files[@]} -ge "$2" ] || fail "expected $2 ${3:-converter} records in $1, found ${#files[@]}"
+    [ ${#files[@]} -ge "$2" ] || fail "expected $2 ${3:-converter} records in $1, found ${#files[@]}; visible: $(visible_windows)"
     printf '%s\n' "${files[@]}"
 }
 
