@@ -23,9 +23,10 @@ case "$mode" in
 esac
 cd "$(dirname "$0")/.."
 
-# Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, the font
+# Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, libxcb (with
+# which the console helper asks the window manager to maximize a terminal), the font
 # the window is drawn with, and xterm with its usual font, in which the converter shows its output.
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev qt6-wayland fonts-liberation xterm xfonts-base)
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libxcb1-dev qt6-wayland fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
     # look at it (openbox frames windows, so that they can be maximized), the GNOME and KDE
