@@ -117,12 +117,45 @@ long long waitForConverterStart(const std::filesystem::path& logDir)
     die("the converter did not start");
 }
 
+// The child of the root window that holds `window`: under a window manager, its frame.
+Window topLevel(Display* display, Window window)
+{
+    const Window root = DefaultRootWindow(display);
+    while (true) {
+        Window rootReturn = None;
+        Window parent = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, window, &rootReturn, &parent, &children, &count))
+            return None;
+        if (children)
+            XFree(children);
+        if (parent == root)
+            return window;
+        window = parent;
+    }
+}
+
 int click(Display* display, Window window, int x, int y, const char* logDir)
 {
+    const Window root = DefaultRootWindow(display);
     int rootX = 0;
     int rootY = 0;
     Window child = None;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+    // Only once nothing else lies on top of the spot: a window that has just closed may leave
+    // its frame behind for a moment, and that would take the click.
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (true) {
+        XTranslateCoordinates(display, window, root, x, y, &rootX, &rootY, &child);
+        Window onTop = None;
+        int unused = 0;
+        XTranslateCoordinates(display, root, root, rootX, rootY, &unused, &unused, &onTop);
+        if (onTop == topLevel(display, window))
+            break;
+        if (std::chrono::steady_clock::now() > deadline)
+            die("another window lies over the spot to click");
+        std::this_thread::sleep_for(20ms);
+    }
     XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XSync(display, False);
