@@ -131,6 +131,10 @@ choose_file() { # WINDOW FILE
     first_file_selected "$dialog" || fail "the file could not be selected in the dialog"
     xdotool key Return
     wait_until no_window '^Open$' || fail "the file dialog did not close; visible: $(visible_windows)"
+    # Under a window manager, the window takes clicks again once the manager has given it the
+    # focus back, a moment after the dialog has gone.
+    ! wm_ready || wait_until has_focus "$1" ||
+        fail "the window did not get the focus back from its dialog (it is at $(xdotool getwindowfocus))"
 }
 
 # Waits until DIR holds COUNT records of ROLE (converter or terminal); prints their files.
