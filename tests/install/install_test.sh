@@ -80,7 +80,7 @@ cp "$FAKE_CONVERTER" "$work/terminals/xterm"
 export ZORAVEN_FAKE_LOG_DIR=$work/logs
 PATH=$work/terminals start_window "$root/usr/bin/zoraven-frontend"
 choose_file "$started_window" "$work/images/0/disc.bin"
-click "$started_window" "$PAL"
+choose_standard "$started_window" "$PAL"
 click "$started_window" "$CONVERT"
 record=$(wait_for_records "$work/logs" 1)
 terminal=$(wait_for_records "$work/logs" 1 terminal)

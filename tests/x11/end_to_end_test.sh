@@ -39,7 +39,7 @@ for i in "${!names[@]}"; do
     image="$images/$i/${names[$i]}"
     : >"$image"
     choose_file "$window" "$image"
-    [ "$i" -eq 0 ] && click "$window" "$PAL"
+    [ "$i" -eq 0 ] && choose_standard "$window" "$PAL"
     click "$window" "$CONVERT"
     record=$(wait_for_records "$logs" 1)
     cmp <(record_argv "$record") <(printf 'zoraven\0-p\0%s\0' "$image") || fail "argv differs for ${names[$i]}"
@@ -68,7 +68,7 @@ after=$(settled_descriptors)
 # folder open at the first count. A leak shows as growth over 200 launches.
 [ "$after" -le "$before" ] || fail "open descriptors grew from $before to $after"
 rm "$logs"/converter-*
-click "$window" "$NTSC"
+choose_standard "$window" "$NTSC"
 click "$window" "$CONVERT"
 record=$(wait_for_records "$logs" 1)
 [ "$(record_argv "$record" | tr '\0' '\n' | sed -n 2p)" = "-n" ] || fail "the window no longer answers"
@@ -86,7 +86,7 @@ ZORAVEN_FAKE_DELAY_MS=1500 PATH=$work/empty "$app/zoraven-frontend" 2>"$work/fro
 second=$!
 second_window=$(wait_for_window) || fail "no second window"
 choose_file "$second_window" "$images/0/${names[0]}"
-click "$second_window" "$PAL"
+choose_standard "$second_window" "$PAL"
 click "$second_window" "$CONVERT"
 "$X_PROBE" close "$second_window"
 status=0
@@ -125,7 +125,7 @@ for desktop in '' GNOME KDE; do
     pids+=($!)
     frontend_window=$(wait_for_window) || fail "no front end window"
     choose_file "$frontend_window" "$image"
-    click "$frontend_window" "$NTSC"
+    choose_standard "$frontend_window" "$NTSC"
     click "$frontend_window" "$CONVERT"
     record=$(wait_for_records "$logs" 1)
     cmp <(record_argv "$record") <(printf 'zoraven\0-n\0%s\0' "$image") || fail "argv differs through $terminal"
