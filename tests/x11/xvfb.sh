@@ -138,19 +138,14 @@ choose_file() { # WINDOW FILE
 }
 
 # Chooses the standard whose button is at SPOT ("$NTSC" or "$PAL"), and waits until the button
-# is drawn chosen: its dot, left of the spot. Under openbox, the first click on the window after
-# its file dialog has closed is lost now and then (about one run in ten, three runs at once on
-# two cores), although the window is on top and has the focus back; its cause is not found yet,
-# so that one loss is made up for once, and a second one fails.
+# is drawn chosen: its dot, left of the spot. A click that went astray fails here, and not later
+# as a converter that never started.
 choose_standard() { # WINDOW SPOT
-    local x y _
+    local x y
     read -r x y <<<"$2"
     chosen() { awk '{ exit !($1 < 0.6) }' <<<"$(brightness "$1" "4x4+$((x - 23))+$((y - 2))")"; }
     click "$1" "$2"
-    for _ in $(seq 20); do chosen "$1" && return 0; sleep 0.05; done
-    echo "the click on the standard at $2 was lost; clicking once more" >&2
-    click "$1" "$2"
-    wait_until chosen "$1" || fail "the standard at $2 is not drawn chosen"
+    wait_until chosen "$1" || fail "the standard at $2 is not drawn chosen after its click"
 }
 
 # Waits until DIR holds COUNT records of ROLE (converter or terminal); prints their files.
