@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "converter_launch.h"
+#include "display_choice.h"
 #include "main_window.h"
 
 namespace {
@@ -54,8 +56,19 @@ int main(int argc, char* argv[])
             open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     }
 
+    // Chosen with an argument rather than QT_QPA_PLATFORM, so that the choice never reaches the
+    // terminals and converters started from here; Wayland remains should XWayland fail.
+    std::vector<char*> arguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char xwaylandFirst[] = "xcb;wayland";
+    if (zoraven::runThroughXWayland()) {
+        arguments.insert(arguments.begin() + 1, { platformOption, xwaylandFirst });
+        argc += 2;
+    }
+    arguments.push_back(nullptr);
+
     qtMessageHandler = qInstallMessageHandler(noDisplayIsNoCrash);
-    QApplication app(argc, argv);
+    QApplication app(argc, arguments.data());
     qInstallMessageHandler(qtMessageHandler);
     // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(QString::fromLatin1(zoraven::kApplicationTitle));

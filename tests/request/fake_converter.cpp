@@ -3,7 +3,8 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
 //   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what
-//   0, 1 and 2 are, how many signals were blocked or ignored, then "argv" and every argument
+//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM ("-" for none),
+//   then "argv" and every argument
 //   followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
 // As a terminal it runs what follows its run option (-e, -x or --), with no input and no output;
@@ -77,13 +78,14 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
             streams += ',';
         streams += std::filesystem::read_symlink(stream, error).string();
     }
+    const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const std::string name = std::string(role) + "-" + std::to_string(getpid());
     const std::filesystem::path partial = logDir / ("." + name);
     {
         std::ofstream out(partial, std::ios::binary);
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
             << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd "
-            << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nargv\n";
+            << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-") << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }

@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Drives a GNOME Shell session as its user would, over its session bus.
+  gnome.py keys KEY...   presses and releases each key through org.gnome.Mutter.RemoteDesktop, the way
+                         the compositor takes a user's keyboard: a name (Tab, Return, space, Down) or
+                         text:TEXT, typed a character at a time
+  gnome.py eval JS       prints what GNOME Shell makes of JS, as a JSON text
+  gnome.py shot FILE     saves a picture of the screen
+  gnome.py windows       prints one JSON line per window: title, pid, client type (0 Wayland, 1 X11),
+                         drawn by the client, maximized (3: both ways), focused, frame rectangle
+"""
+import json
+import sys
+import time
+
+import dbus
+
+KEYSYMS = {"Tab": 0xFF09, "Return": 0xFF0D, "space": 0x20, "Down": 0xFF54, "Escape": 0xFF1B}
+bus = dbus.SessionBus()
+
+
+def keys(names):
+    desktop = bus.get_object("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
+    path = dbus.Interface(desktop, "org.gnome.Mutter.RemoteDesktop").CreateSession()
+    session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
+                             "org.gnome.Mutter.RemoteDesktop.Session")
+    session.Start()
+    # The session's virtual keyboard is set up, and later taken away, by the compositor's own loop:
+    # keys sent at once after Start, or just before Stop, may be dropped.
+    time.sleep(0.3)
+    # XWayland drops the first key of a new virtual keyboard, while it takes on its key map: a
+    # Shift alone, which no window acts on, goes first.
+    symbols = [0xFFE1]
+    for name in names:
+        symbols += [ord(c) for c in name[5:]] if name.startswith("text:") else [KEYSYMS[name]]
+    for symbol in symbols:
+        session.NotifyKeyboardKeysym(dbus.UInt32(symbol), True)
+        session.NotifyKeyboardKeysym(dbus.UInt32(symbol), False)
+        time.sleep(0.02)
+    time.sleep(0.3)
+    session.Stop()
+
+
+def evaluate(script):
+    shell = dbus.Interface(bus.get_object("org.gnome.Shell", "/org/gnome/Shell"), "org.gnome.Shell")
+    ok, answer = shell.Eval(script)
+    if not ok:
+        sys.exit("Eval refused: " + answer)
+    return answer
+
+
+def windows():
+    answer = evaluate("""JSON.stringify(global.get_window_actors().map(a => a.meta_window).map(w => ({
+        title: w.get_title(), pid: w.get_pid(), client: w.get_client_type(),
+        clientDrawn: w.is_client_decorated(), maximized: w.get_maximized(),
+        focused: global.display.focus_window === w,
+        frame: [w.get_frame_rect().x, w.get_frame_rect().y, w.get_frame_rect().width, w.get_frame_rect().height] })))""")
+    # Eval answers with the JSON text of what the script gave, here a JSON text itself.
+    for window in json.loads(json.loads(answer)):
+        print(json.dumps(window, ensure_ascii=False))
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "keys":
+        keys(sys.argv[2:])
+    elif sys.argv[1] == "eval":
+        print(evaluate(sys.argv[2]))
+    elif sys.argv[1] == "shot":
+        shooter = bus.get_object("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot")
+        dbus.Interface(shooter, "org.gnome.Shell.Screenshot").Screenshot(False, False, sys.argv[2])
+    elif sys.argv[1] == "windows":
+        windows()
+    else:
+        sys.exit(__doc__)

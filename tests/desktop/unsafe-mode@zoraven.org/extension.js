@@ -1,0 +1,9 @@
+// SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Lets org.gnome.Shell.Eval answer in the test's own session, so that it can read the windows.
+function init() {
+    return {
+        enable() { global.context.unsafe_mode = true; },
+        disable() { global.context.unsafe_mode = false; },
+    };
+}
