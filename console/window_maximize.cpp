@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include <dbus/dbus.h>
 #include <pthread.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -138,21 +140,118 @@ void maximizeWhenManaged(xcb_window_t named, pid_t terminal)
     }
 }
 
+// KWin, on Wayland, maximizes a window when a script of its own asks it to: the helper loads one
+// for the terminal's window over the session bus, and unloads it again. Nothing of the user's
+// settings changes.
+class KWinScript {
+public:
+    explicit KWinScript(pid_t terminal)
+        : m_bus(dbus_bus_get_private(DBUS_BUS_SESSION, nullptr))
+        , m_name("zoraven-maximize-" + std::to_string(getpid()))
+    {
+        if (!m_bus)
+            return;
+        dbus_connection_set_exit_on_disconnect(m_bus, FALSE);
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        std::string file = std::string(runtime && runtime[0] == '/' ? runtime : "/tmp") + "/zoraven-maximize-XXXXXX";
+        const int fd = mkstemp(file.data());
+        if (fd < 0)
+            return;
+        std::string script = R"(let done = false;
+function maximize(client) {
+    if (done || client.pid !== PID) return;
+    done = true;
+    client.setMaximize(true, true);
+}
+workspace.clientList().forEach(maximize);
+if (!done) workspace.clientAdded.connect(maximize);
+)";
+        script.replace(script.find("PID"), 3, std::to_string(terminal));
+        const bool written = write(fd, script.data(), script.size()) == static_cast<ssize_t>(script.size());
+        close(fd);
+        dbus_int32_t number = -1;
+        if (written && call("/Scripting", "org.kde.kwin.Scripting", "loadScript", file.c_str(), m_name.c_str(), &number)
+            && number >= 0) {
+            m_loaded = true;
+            // KWin 5 puts a loaded script at "/" and its number; it reads the file when it runs it.
+            std::string path = "/";
+            path += std::to_string(number);
+            call(path.c_str(), "org.kde.kwin.Script", "run", nullptr, nullptr, nullptr);
+        }
+        unlink(file.c_str());
+    }
+    ~KWinScript()
+    {
+        if (m_loaded)
+            call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", m_name.c_str(), nullptr, nullptr);
+        if (m_bus) {
+            dbus_connection_close(m_bus);
+            dbus_connection_unref(m_bus);
+        }
+    }
+    KWinScript(const KWinScript&) = delete;
+    KWinScript& operator=(const KWinScript&) = delete;
+
+    bool loaded() const { return m_loaded; }
+
+private:
+    // A call to KWin with up to two text arguments; an int32 answer goes to `answer`.
+    bool call(const char* path, const char* interface, const char* method, const char* first, const char* second,
+        dbus_int32_t* answer)
+    {
+        DBusMessage* message = dbus_message_new_method_call("org.kde.KWin", path, interface, method);
+        if (!message)
+            return false;
+        // Where KWin is not running, nobody is to be started for this.
+        dbus_message_set_auto_start(message, FALSE);
+        for (const char* argument : { first, second }) {
+            if (argument)
+                dbus_message_append_args(message, DBUS_TYPE_STRING, &argument, DBUS_TYPE_INVALID);
+        }
+        DBusMessage* reply = dbus_connection_send_with_reply_and_block(m_bus, message, 2000, nullptr);
+        dbus_message_unref(message);
+        if (!reply)
+            return false;
+        const bool answered = !answer || dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, answer, DBUS_TYPE_INVALID);
+        dbus_message_unref(reply);
+        return answered;
+    }
+
+    DBusConnection* m_bus;
+    std::string m_name;
+    bool m_loaded = false;
+};
+
+// In a Wayland session: through KWin where it runs, else (the terminal may run on XWayland)
+// through the X window manager for a window that WINDOWID names.
+void maximizeInWaylandSession(xcb_window_t named, pid_t terminal)
+{
+    KWinScript script(terminal);
+    // Long enough for the window to come up; the script maximizes it then, or when it is there.
+    if (script.loaded())
+        std::this_thread::sleep_for(kLookFor);
+    else if (named != XCB_NONE)
+        maximizeWhenManaged(named, terminal);
+}
+
 } // namespace
 
 void maximizeTerminalWindowSoon()
 {
     const char* windowId = std::getenv("WINDOWID");
     const auto named = static_cast<xcb_window_t>(windowId ? std::strtoul(windowId, nullptr, 10) : 0);
-    // In a Wayland session a terminal without an X window id has its window on Wayland.
-    if (named == XCB_NONE && std::getenv("WAYLAND_DISPLAY"))
-        return;
+    // On Wayland only KWin lets a program ask for another's window to be maximized; and konsole
+    // sets WINDOWID there too, to a number that names no X window.
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
     // The thread takes no signal: those for the helper go to its main thread, which knows the converter.
     sigset_t all;
     sigset_t previous;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &previous);
-    std::thread(maximizeWhenManaged, named, getppid()).detach();
+    if (wayland)
+        std::thread(maximizeInWaylandSession, named, getppid()).detach();
+    else
+        std::thread(maximizeWhenManaged, named, getppid()).detach();
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 

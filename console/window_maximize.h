@@ -5,11 +5,13 @@
 
 namespace zoraven {
 
-// Asks the X window manager, in a thread of its own, to maximize the window of the terminal that
-// runs this helper, as soon as the window is managed; gives up after a few seconds. For terminals
-// that cannot ask for it themselves. The window is the one that WINDOWID names where the terminal
-// sets it, else the newest window of the parent process (the terminal); on Wayland, where no
-// client may maximize another's window, it asks only for a window that WINDOWID names.
+// Asks, in a thread of its own, for the window of the terminal that runs this helper to be
+// maximized, as soon as the window is there; gives up after a few seconds. For terminals that
+// cannot ask for it themselves.
+// - On X11 it asks the window manager (EWMH), for the window that WINDOWID names where the
+//   terminal sets it, else for the newest window of the parent process, the terminal.
+// - On Wayland no client may maximize another's window; KWin, though, runs scripts, and a script
+//   loaded for the moment over the session bus maximizes the terminal's window.
 void maximizeTerminalWindowSoon();
 
 } // namespace zoraven

@@ -5,7 +5,7 @@
 #   run       starts the program (release build in build/)
 #   test      runs the whole test suite through CTest: the release build (build/), with the
 #             checks of the checkout (licences, and the Debian package built without its tests
-#             and linted), then the build with AddressSanitizer and UndefinedBehaviorSanitizer
+#             and linted) and the tests in real GNOME Shell and KWin sessions, then the build with AddressSanitizer and UndefinedBehaviorSanitizer
 #             (build-sanitize/)
 #   sanitize  only the sanitizer build's suite
 #   package   builds the Debian source and binary packages, tests included, into dist/ and
@@ -23,10 +23,12 @@ case "$mode" in
 esac
 cd "$(dirname "$0")/.."
 
-# Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, libxcb (with
-# which the console helper asks the window manager to maximize a terminal), the font
-# the window is drawn with, and xterm with its usual font, in which the converter shows its output.
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libxcb1-dev qt6-wayland fonts-liberation xterm xfonts-base)
+# Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, libwayland-client
+# (with which the program asks a Wayland compositor whether it draws title bars), libxcb and libdbus
+# (with which the console helper asks the window manager, or KWin, to maximize a terminal), the
+# font the window is drawn with, and xterm with its usual font, in which the converter shows its output.
+packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libwayland-dev libxcb1-dev libdbus-1-dev qt6-wayland
+    fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
     # look at it (openbox frames windows, so that they can be maximized), the GNOME and KDE
@@ -35,6 +37,9 @@ if [ "$mode" != run ]; then
         gnome-terminal konsole dbus-daemon procps desktop-file-utils appstream)
     # The checkout's checks: licences, and building and linting the Debian package.
     packages+=(reuse git xz-utils build-essential dpkg-dev debhelper lintian)
+    # Real desktop sessions: GNOME Shell and KWin with their Xwayland, konsole's Wayland plugin,
+    # KWin's fake input protocol, and Python's D-Bus binding to drive and read them.
+    packages+=(gnome-shell mutter xwayland kwin-wayland qtwayland5 plasma-wayland-protocols python3-dbus util-linux)
 fi
 
 as_root() {
@@ -63,7 +68,8 @@ case "$mode" in
         exec build/zoraven-frontend
         ;;
     test)
-        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZORAVEN_CHECKOUT_TESTS=ON
+        cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DZORAVEN_CHECKOUT_TESTS=ON \
+            -DZORAVEN_DESKTOP_TESTS=ON
         cmake --build build -j "$jobs"
         ctest --test-dir build --output-on-failure -j "$jobs"
         sanitized_suite
