@@ -2,6 +2,8 @@
 # SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Reads a KWin session's windows, over its session bus.
+  kde.py shot FILE          saves a picture of the screen, through KWin's screenshot interface
+                            (KWin with KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1)
   kde.py windows KWIN-LOG   prints one JSON line per window: title, pid, maximized (the frame covers
                             the area a maximized window takes), focused, frame rectangle. KWin runs a
                             script of the test's and prints its answer to KWIN-LOG (its standard error,
@@ -52,8 +54,24 @@ def windows(log):
         os.unlink(script.name)
 
 
+def shot(file):
+    import subprocess
+    reading, writing = os.pipe()
+    shooter = dbus.Interface(dbus.SessionBus().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
+                             "org.kde.KWin.ScreenShot2")
+    answer = shooter.CaptureActiveScreen({}, dbus.types.UnixFd(writing))
+    os.close(writing)
+    with os.fdopen(reading, "rb") as pipe:
+        pixels = pipe.read()
+    # Premultiplied ARGB in native byte order: BGRA in memory on this machine.
+    size = "%dx%d" % (answer["width"], answer["height"])
+    subprocess.run(["convert", "-size", size, "-depth", "8", "bgra:-", file], input=pixels, check=True)
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "windows":
         windows(sys.argv[2])
+    elif len(sys.argv) == 3 and sys.argv[1] == "shot":
+        shot(sys.argv[2])
     else:
         sys.exit(__doc__)

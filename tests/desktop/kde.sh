@@ -12,7 +12,7 @@ start_session() {
     # without it runs anywhere.
     cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
     export WAYLAND_DISPLAY=zoraven-kde
-    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 QT_LOGGING_RULES=kwin_scripting.debug=true "$work/kwin_wayland" \
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 QT_LOGGING_RULES=kwin_scripting.debug=true "$work/kwin_wayland" \
         --virtual --width 1280 --height 1024 --xwayland --socket "$WAYLAND_DISPLAY" \
         --no-lockscreen --no-global-shortcuts --no-kactivities >"$work/kwin.log" 2>&1 &
     kwin_answers() { "$here/kde.py" windows "$work/kwin.log" >/dev/null 2>&1; }
@@ -33,4 +33,4 @@ terminal_maximized_and_focused() { # WINDOW-LINE
     [ "$(field "$1" maximized)" = True ] && [ "$(field "$1" focused)" = True ]
 }
 
-shot() { return 1; }
+shot() { "$here/kde.py" shot "$1"; }
