@@ -16,8 +16,13 @@ start_session() {
         >"$work/shell.log" 2>&1 &
     shell_answers() { "$here/gnome.py" windows >/dev/null 2>&1; }
     wait_until shell_answers || fail "GNOME Shell did not come up: $(tail -n 20 "$work/shell.log")"
-    # The shell starts in its overview, which would take the keys.
-    overview_hidden() { [ "$("$here/gnome.py" eval 'imports.ui.main.overview.hide(); imports.ui.main.overview.visible')" = false ]; }
+    # The shell shows its overview once it has started up; the overview would take the keys.
+    started_up() { [ "$("$here/gnome.py" eval 'imports.ui.main.layoutManager._startingUp')" = false ]; }
+    wait_until started_up || fail "GNOME Shell did not finish starting up"
+    overview_hidden() {
+        [ "$("$here/gnome.py" eval 'const overview = imports.ui.main.overview; overview.hide();
+            overview.visible || overview.animationInProgress')" = false ]
+    }
     wait_until overview_hidden || fail "GNOME Shell's overview stays up"
     DISPLAY=$("$here/gnome.py" eval 'imports.gi.GLib.getenv("DISPLAY")' | tr -d '"')
     [ -n "$DISPLAY" ] || fail "GNOME Shell runs no Xwayland"
