@@ -86,8 +86,7 @@ std::string runConverter(const std::string& file, const std::vector<std::string>
     // Waited for without being collected, so that its pid cannot be taken by another process
     // before the window's signal handler has forgotten it.
     siginfo_t ended {};
-    while (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
-    }
+    while (waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOWAIT) < 0 && errno == EINTR) { }
     converterPid = 0;
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
@@ -117,7 +116,8 @@ int main(int argc, char** argv)
         const auto separator = std::find(arguments.begin(), arguments.end(), std::string_view("--"));
         if (separator == arguments.end())
             return 2;
-        return zoraven::launchInTerminal(argv[0], { arguments.begin() + 1, separator }, { separator + 1, arguments.end() });
+        return zoraven::launchInTerminal(
+            argv[0], { arguments.begin() + 1, separator }, { separator + 1, arguments.end() });
     }
 
     std::optional<std::string> claim;

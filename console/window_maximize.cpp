@@ -26,8 +26,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kLookFor = 10s;
 
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
 class XConnection {
 public:
@@ -212,7 +211,8 @@ private:
         dbus_message_unref(message);
         if (!reply)
             return false;
-        const bool answered = !answer || dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, answer, DBUS_TYPE_INVALID);
+        const bool answered
+            = !answer || dbus_message_get_args(reply, nullptr, DBUS_TYPE_INT32, answer, DBUS_TYPE_INVALID);
         dbus_message_unref(reply);
         return answered;
     }

@@ -104,7 +104,8 @@ std::optional<std::string> decodeArgument(std::string_view text)
 
 bool isPlainWord(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(), [](char byte) { return isSafeByte(static_cast<unsigned char>(byte)); });
+    return std::all_of(
+        text.begin(), text.end(), [](char byte) { return isSafeByte(static_cast<unsigned char>(byte)); });
 }
 
 std::vector<std::string> consoleArguments(

@@ -49,9 +49,8 @@ static void press(struct wl_display* display, unsigned key, int shift)
 static unsigned keyOf(char c, int* shift)
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyz";
-    static const unsigned letterKeys[] = { KEY_A, KEY_B, KEY_C, KEY_D, KEY_E, KEY_F, KEY_G, KEY_H, KEY_I, KEY_J,
-        KEY_K, KEY_L, KEY_M, KEY_N, KEY_O, KEY_P, KEY_Q, KEY_R, KEY_S, KEY_T, KEY_U, KEY_V, KEY_W, KEY_X, KEY_Y,
-        KEY_Z };
+    static const unsigned letterKeys[] = { KEY_A, KEY_B, KEY_C, KEY_D, KEY_E, KEY_F, KEY_G, KEY_H, KEY_I, KEY_J, KEY_K,
+        KEY_L, KEY_M, KEY_N, KEY_O, KEY_P, KEY_Q, KEY_R, KEY_S, KEY_T, KEY_U, KEY_V, KEY_W, KEY_X, KEY_Y, KEY_Z };
     static const unsigned digitKeys[] = { KEY_0, KEY_1, KEY_2, KEY_3, KEY_4, KEY_5, KEY_6, KEY_7, KEY_8, KEY_9 };
     *shift = 0;
     if (c >= 'A' && c <= 'Z') {
@@ -64,11 +63,17 @@ static unsigned keyOf(char c, int* shift)
     if (c >= '0' && c <= '9')
         return digitKeys[c - '0'];
     switch (c) {
-    case '/': return KEY_SLASH;
-    case '.': return KEY_DOT;
-    case '-': return KEY_MINUS;
-    case '_': *shift = 1; return KEY_MINUS;
-    default: return 0;
+    case '/':
+        return KEY_SLASH;
+    case '.':
+        return KEY_DOT;
+    case '-':
+        return KEY_MINUS;
+    case '_':
+        *shift = 1;
+        return KEY_MINUS;
+    default:
+        return 0;
     }
 }
 

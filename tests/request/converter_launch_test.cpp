@@ -363,7 +363,8 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
             const std::vector<std::string>& argv = terminal[0].argv;
             ASSERT_EQ(argv.size(), 12U);
             EXPECT_EQ(std::vector(argv.begin(), argv.begin() + 5),
-                (std::vector<std::string> { "konsole", "-p", "tabtitle=%w", "-e", (own() / "zoraven-console").string() }));
+                (std::vector<std::string> {
+                    "konsole", "-p", "tabtitle=%w", "-e", (own() / "zoraven-console").string() }));
             EXPECT_TRUE(argv[5].starts_with("--claim=/"));
             EXPECT_EQ(std::vector(argv.begin() + 6, argv.end()),
                 (std::vector<std::string> { "--maximize", encodeArgument("zoraven -n " + image),
@@ -417,8 +418,8 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         setenv("ZORAVEN_FAKE_ODD_TERMINAL", "konsole", 1);
-        for (const auto& [name, value] :
-            { std::pair { "ZORAVEN_FAKE_TERMINAL_EXIT", c.exit }, std::pair { "ZORAVEN_FAKE_TERMINAL_DELAY_MS", c.delay } }) {
+        for (const auto& [name, value] : { std::pair { "ZORAVEN_FAKE_TERMINAL_EXIT", c.exit },
+                 std::pair { "ZORAVEN_FAKE_TERMINAL_DELAY_MS", c.delay } }) {
             if (value.empty())
                 unsetenv(name);
             else
@@ -458,7 +459,8 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
         EXPECT_TRUE(fs::is_empty(runtime)) << "the run's claims were left behind";
         clearRecords();
     }
-    for (const char* name : { "ZORAVEN_FAKE_ODD_TERMINAL", "ZORAVEN_FAKE_TERMINAL_EXIT", "ZORAVEN_FAKE_TERMINAL_DELAY_MS" })
+    for (const char* name :
+        { "ZORAVEN_FAKE_ODD_TERMINAL", "ZORAVEN_FAKE_TERMINAL_EXIT", "ZORAVEN_FAKE_TERMINAL_DELAY_MS" })
         unsetenv(name);
     prctl(PR_SET_CHILD_SUBREAPER, 0);
 }

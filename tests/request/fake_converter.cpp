@@ -85,7 +85,8 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
         std::ofstream out(partial, std::ios::binary);
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
             << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd "
-            << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-") << "\nargv\n";
+            << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-")
+            << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }
