@@ -10,7 +10,6 @@
 #include "run_claim.h"
 #include "terminal_launch.h"
 #include "terminal_passage.h"
-#include "window_maximize.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,6 +106,20 @@ void waitForEnter()
     }
 }
 
+// zoraven-maximize, beside this helper's own file, has the terminal's window maximized.
+void startMaximizer()
+{
+    std::string self(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    if (length <= 0)
+        return;
+    self.resize(static_cast<std::size_t>(length));
+    const std::string maximizer = self.substr(0, self.rfind('/') + 1) + "zoraven-maximize";
+    const pid_t pid = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()) }, zoraven::Session::Own);
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -154,7 +167,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (maximize)
-        zoraven::maximizeTerminalWindowSoon();
+        startMaximizer();
     std::setlocale(LC_CTYPE, "");
     const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 

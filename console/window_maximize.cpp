@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include <dbus/dbus.h>
-#include <pthread.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -126,14 +124,26 @@ void maximizeWhenManaged(xcb_window_t named, pid_t terminal)
         return;
     const xcb_atom_t clientList = display.atom("_NET_CLIENT_LIST");
     const xcb_atom_t pidAtom = display.atom("_NET_WM_PID");
+    const xcb_atom_t state = display.atom("_NET_WM_STATE");
+    const xcb_atom_t vertical = display.atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    const xcb_atom_t horizontal = display.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
     const auto deadline = std::chrono::steady_clock::now() + kLookFor;
+    auto asked = std::chrono::steady_clock::time_point();
     while (std::chrono::steady_clock::now() < deadline) {
         const std::vector<uint32_t> managed = display.items(display.root(), clientList, XCB_ATOM_WINDOW);
         const xcb_window_t window = named != XCB_NONE ? managedWindowHolding(display, named, managed)
                                                       : newestWindowOf(display, terminal, managed, pidAtom);
         if (window != XCB_NONE) {
-            display.maximize(window);
-            return;
+            const std::vector<uint32_t> now = display.items(window, state, XCB_ATOM_ATOM);
+            if (std::find(now.begin(), now.end(), vertical) != now.end()
+                && std::find(now.begin(), now.end(), horizontal) != now.end())
+                return;
+            // A request that arrives while the window manager is still taking the window on is
+            // lost (seen with openbox): asked again until the window shows the state.
+            if (std::chrono::steady_clock::now() - asked > 500ms) {
+                display.maximize(window);
+                asked = std::chrono::steady_clock::now();
+            }
         }
         std::this_thread::sleep_for(50ms);
     }
@@ -236,23 +246,16 @@ void maximizeInWaylandSession(xcb_window_t named, pid_t terminal)
 
 } // namespace
 
-void maximizeTerminalWindowSoon()
+void maximizeTerminalWindow(pid_t terminal)
 {
     const char* windowId = std::getenv("WINDOWID");
     const auto named = static_cast<xcb_window_t>(windowId ? std::strtoul(windowId, nullptr, 10) : 0);
     // On Wayland only KWin lets a program ask for another's window to be maximized; and konsole
     // sets WINDOWID there too, to a number that names no X window.
-    const bool wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
-    // The thread takes no signal: those for the helper go to its main thread, which knows the converter.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    if (wayland)
-        std::thread(maximizeInWaylandSession, named, getppid()).detach();
+    if (std::getenv("WAYLAND_DISPLAY"))
+        maximizeInWaylandSession(named, terminal);
     else
-        std::thread(maximizeWhenManaged, named, getppid()).detach();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        maximizeWhenManaged(named, terminal);
 }
 
 } // namespace zoraven

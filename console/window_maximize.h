@@ -3,15 +3,17 @@
 
 #pragma once
 
+#include <sys/types.h>
+
 namespace zoraven {
 
-// Asks, in a thread of its own, for the window of the terminal that runs this helper to be
-// maximized, as soon as the window is there; gives up after a few seconds. For terminals that
-// cannot ask for it themselves.
+// Asks for the window of `terminal` (the process that runs the console helper) to be maximized,
+// as soon as the window is there; gives up after a few seconds. For terminals that cannot ask for
+// it themselves.
 // - On X11 it asks the window manager (EWMH), for the window that WINDOWID names where the
-//   terminal sets it, else for the newest window of the parent process, the terminal.
+//   terminal sets it, else for the newest window of `terminal`.
 // - On Wayland no client may maximize another's window; KWin, though, runs scripts, and a script
 //   loaded for the moment over the session bus maximizes the terminal's window.
-void maximizeTerminalWindowSoon();
+void maximizeTerminalWindow(pid_t terminal);
 
 } // namespace zoraven

@@ -8,7 +8,7 @@
 # maximized and focused, open after the converter has ended and closed by Enter, and that no
 # QT_QPA_PLATFORM reaches the terminal or the converter.
 # Usage: desktop_test.sh gnome|kde   (as root: the session gets mount and network namespaces of
-# its own) with FRONTEND, CONSOLE_HELPER and FAKE_CONVERTER, and for KDE FAKE_KEYS, in the
+# its own) with FRONTEND, CONSOLE_HELPER, MAXIMIZER and FAKE_CONVERTER, and for KDE FAKE_KEYS, in the
 # environment.
 set -euo pipefail
 desktop=$1
@@ -79,6 +79,7 @@ app=$work/app logs=$work/logs
 mkdir -p "$app" "$logs"
 cp "$FRONTEND" "$app/zoraven-frontend"
 cp "$CONSOLE_HELPER" "$app/zoraven-console"
+cp "$MAXIMIZER" "$app/zoraven-maximize"
 cp "$FAKE_CONVERTER" "$app/zoraven"
 image=/srv/disc.bin
 : >"$image"

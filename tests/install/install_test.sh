@@ -17,6 +17,7 @@ id=org.zoraven.frontend
 expected=(
     usr/bin/zoraven-frontend
     usr/libexec/zoraven-frontend/zoraven-console
+    usr/libexec/zoraven-frontend/zoraven-maximize
     usr/share/applications/$id.desktop
     usr/share/metainfo/$id.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/$id.svg

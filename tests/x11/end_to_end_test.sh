@@ -4,7 +4,7 @@
 # The real program under Xvfb, driven as a person would: hostile file names chosen in the real
 # dialog reach the converter byte for byte and through no shell; many launches leave no zombie
 # and no descriptor behind; a converter outlives the window closed right after starting it.
-# Needs FRONTEND, FAKE_CONVERTER and X_PROBE in the environment.
+# Needs FRONTEND, FAKE_CONVERTER, CONSOLE_HELPER, MAXIMIZER and X_PROBE in the environment.
 source "$(dirname "$0")/xvfb.sh"
 # Checks below that look for something to be gone would pass without the tool that looks.
 for tool in ps xdotool xprop openbox dbus-daemon; do
@@ -107,6 +107,7 @@ reads_its_terminal() { [ "$(cat "/proc/$1/wchan" 2>/dev/null)" = wait_woken ]; }
 # A window manager, so that a terminal's window can be maximized; a session bus, which
 # gnome-terminal cannot do without.
 cp "$CONSOLE_HELPER" "$app/zoraven-console"
+cp "$MAXIMIZER" "$app/zoraven-maximize"
 start_window_manager
 read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -s -d ' ') ||
     fail "no session bus"
