@@ -39,14 +39,7 @@ fi
 
 work=$(mktemp -d)
 trap 'pkill -f -- "$work/" 2>/dev/null || true; kill $(jobs -p) 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
-readonly deadline_seconds=60
-wait_until() { # COMMAND...
-    local end=$((SECONDS + deadline_seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
+source "$here/../wait_until.sh"
 
 if [ -z "${ZORAVEN_DESKTOP_SESSION:-}" ]; then
     # GNOME Shell takes a /run/systemd/seats folder for logind, which a bare machine lacks; and

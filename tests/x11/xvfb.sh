@@ -24,20 +24,9 @@ fail() {
     exit 1
 }
 
-# How long a wait for a state may take: generous, for a two-core machine that runs three
-# suites at once. A wait that runs out fails and says what it saw.
-readonly deadline_seconds=60
+source "$(dirname "${BASH_SOURCE[0]}")/../wait_until.sh"
 # Whoever reads a failure sees the screen as it was, in a picture kept outside the test's folder.
 : "${FAILURE_SHOT:=${TMPDIR:-/tmp}/zoraven-failure-$$.png}"
-
-# Runs COMMAND... until it succeeds; false once the deadline has passed.
-wait_until() { # COMMAND...
-    local end=$((SECONDS + deadline_seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.05
-    done
-}
 
 # The server picks a free display number itself and writes it to descriptor 3 once it takes
 # connections. Without -noreset it resets whenever its last client leaves, and refuses whoever
