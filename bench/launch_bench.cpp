@@ -4,6 +4,7 @@
 // program (only the call is timed: the started program runs and is collected outside it); and
 // what the console helper adds in the converter's terminal window, in time and in memory.
 #include "converter_launch.h"
+#include "terminal_passage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,7 +65,7 @@ void BM_ConverterLauncher(benchmark::State& state)
 {
     // Searched as in real use: the front end's own directory misses, PATH's entries follow.
     const std::string path = "/usr/local/bin:/usr/bin:/bin:" + converterDirectory().string();
-    zoraven::ConverterLauncher launcher({ "/usr/lib", path }, {});
+    zoraven::ConverterLauncher launcher({ "/usr/lib", path });
     const zoraven::ConverterCommand command = *zoraven::converterCommand(" -n ", "/img/disc.bin");
     for (auto _ : state) {
         const auto start = Clock::now();

@@ -3,9 +3,9 @@
 // zoraven-console: what the converter's terminal window runs. It shows the command line, runs
 // the converter in the window, says how the conversion ended, and keeps the window open until
 // the user presses Enter. Started by the front end, it first opens that window in a terminal.
-//   zoraven-console --launch TERMINAL... -- COMMAND-LINE CONVERTER ARGV0 ARGV...
+//   zoraven-console --launch COMMAND-LINE CONVERTER ARGV0 ARGV...      (as they are, byte for byte)
 //   zoraven-console [--claim=CLAIM] [--maximize] [--window-stays] COMMAND-LINE CONVERTER ARGV0 ARGV...
-// (every argument after the options encoded by the front end)
+//       (in the terminal's window; every argument after the options encoded by the launcher)
 #include "converter_launch.h"
 #include "run_claim.h"
 #include "terminal_launch.h"
@@ -93,6 +93,20 @@ std::string runConverter(const std::string& file, const std::vector<std::string>
     return howItEnded(status);
 }
 
+// Whatever started this process may have left signals ignored or blocked: SIGCHLD ignored makes
+// every child's end unknowable, a blocked SIGTERM keeps a closed window's converter running.
+void defaultSignalState()
+{
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction action { };
+        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+            std::signal(signal, SIG_DFL);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
 void waitForEnter()
 {
     // What was typed while the converter ran was meant for it, not for this prompt.
@@ -124,13 +138,13 @@ void startMaximizer()
 
 int main(int argc, char** argv)
 {
+    defaultSignalState();
     const std::span<char* const> arguments(argv + 1, static_cast<std::size_t>(argc - 1));
     if (!arguments.empty() && arguments.front() == zoraven::kLaunchOption) {
-        const auto separator = std::find(arguments.begin(), arguments.end(), std::string_view("--"));
-        if (separator == arguments.end())
+        if (arguments.size() < 4)
             return 2;
         return zoraven::launchInTerminal(
-            argv[0], { arguments.begin() + 1, separator }, { separator + 1, arguments.end() });
+            argv[0], arguments[1], arguments[2], std::vector<std::string>(arguments.begin() + 3, arguments.end()));
     }
 
     std::optional<std::string> claim;
@@ -161,9 +175,14 @@ int main(int argc, char** argv)
     const std::string& converter = decoded[1];
     const std::vector<std::string> converterArgv(decoded.begin() + 2, decoded.end());
     if (claim && !zoraven::claimRun(*claim)) {
-        // The front end's launcher gave up on this terminal before it came up here, and has
-        // started the converter elsewhere.
-        writeAll(STDOUT_FILENO, "This conversion runs in another window.\n");
+        // The launcher gave up on this terminal before it came up here, and has run the
+        // conversion elsewhere: the window says where, and is read before it goes.
+        writeAll(STDOUT_FILENO, zoraven::lateWindowNotice(*claim) + "\n");
+        if (windowStays) {
+            writeAll(STDOUT_FILENO, "You can close this window now.\n");
+            return 0;
+        }
+        waitForEnter();
         return 0;
     }
     if (maximize)

@@ -3,8 +3,11 @@
 
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace zoraven {
 
@@ -13,12 +16,21 @@ namespace zoraven {
 // succeeds, whoever comes first, however late the other.
 bool claimRun(const std::string& claim);
 
+// Where the run went, besides a terminal's name, as the launcher settles it.
+inline constexpr std::string_view kWithoutWindow = "without a window";
+inline constexpr std::string_view kNotStarted = "not started";
+
+// What a window whose claim was already taken tells the user: where the conversion runs instead,
+// once the launcher has settled it. Marks the claim as answered.
+std::string lateWindowNotice(const std::string& claim);
+
 // A folder of this user's own, made for the terminals tried for one click: it holds a claim for
-// each, and the links to the helper that a splitting terminal is given. It goes with what is left
-// in it when the click is settled.
+// each, the links to the helper that some terminals are given, and where the run went. It goes
+// with what is left in it when the click is settled and no late window is awaited any more.
 class ClaimFolder {
 public:
-    // In XDG_RUNTIME_DIR, else in /tmp; nothing when no folder can be made.
+    // In XDG_RUNTIME_DIR, else in TMPDIR, else in /tmp: the first where one can be made (the
+    // runtime folder may be missing, a file, or another user's); nothing when none can.
     static std::optional<ClaimFolder> make();
     ClaimFolder(ClaimFolder&& other) noexcept;
     ClaimFolder(const ClaimFolder&) = delete;
@@ -26,11 +38,16 @@ public:
     ClaimFolder& operator=(ClaimFolder&&) = delete;
     ~ClaimFolder();
 
+    const std::string& path() const { return m_folder; }
     // A new claim file's path, or an empty one when it cannot be made.
     std::string newClaim();
-    // A path of plain words that leads to `helper`, for a terminal that splits its command; or
-    // an empty one.
+    // A path of plain words that leads to `helper`, for a terminal that splits its command or
+    // could mangle its bytes; or an empty one.
     std::string plainPathTo(const std::string& helper);
+    // Records where the run went: a terminal's name, kWithoutWindow or kNotStarted.
+    void settle(std::string_view where);
+    // Waits until a late window has answered each of `claims`, or `limit` has passed.
+    void awaitLateWindows(const std::vector<std::string>& claims, std::chrono::seconds limit) const;
 
 private:
     explicit ClaimFolder(std::string folder);

@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <string_view>
 #include <thread>
-#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,93 +27,151 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// A terminal that shows nothing for this long is taken for one that will not.
+// A terminal that has not brought the helper up in this time is given up. A cold start of
+// gnome-terminal or konsole on a two-core machine with six busy processes showed its first window
+// within 1.1 to 1.9 s; this leaves five times that.
 constexpr auto kStartLimit = 10s;
-// A terminal that ends at once with success may have handed the window to a running instance of
-// itself, which then brings the helper up a moment later.
-constexpr auto kHandOverGrace = 2s;
+// How long, after the run is settled, a window that came up too late can still be told where the
+// conversion runs; a later one is told only that it was started elsewhere.
+constexpr auto kLateWindowWait = 30s;
+
+enum class Outcome {
+    CameUp, // the helper in its window claimed the run
+    Failed, // the terminal ended with a failure, without bringing the helper up
+    GivenUp, // ended with success, or shown nothing in time: a window may still come (a hand-over)
+};
 
 bool exists(const std::string& file) { return access(file.c_str(), F_OK) == 0; }
 
-// True once the helper in `terminal`'s window has claimed the run. False when the terminal ended,
-// or showed nothing in time, without bringing the helper up: the run is claimed back then, and
-// the terminal ended if it still runs.
-bool helperCameUp(pid_t terminal, const std::string& claim)
+// Watches `terminal` until the helper in its window claims the run, or until the run is claimed
+// back from it: at once when the terminal fails, at the start limit otherwise (a terminal that
+// ends with success may have handed its window to a running instance of itself). A terminal
+// still running then is ended.
+Outcome watch(pid_t terminal, const std::string& claim)
 {
-    auto deadline = Clock::now() + kStartLimit;
+    const auto deadline = Clock::now() + kStartLimit;
     bool ended = false;
+    bool failed = false;
     while (exists(claim)) {
         int status = 0;
         if (!ended && waitpid(terminal, &status, WNOHANG) == terminal) {
             ended = true;
-            const bool success = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            deadline = std::min(deadline, success ? Clock::now() + kHandOverGrace : Clock::now());
+            failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
         }
-        if (Clock::now() >= deadline) {
+        if (failed || Clock::now() >= deadline) {
             if (!claimRun(claim))
-                return true; // the helper came first after all
+                return Outcome::CameUp; // the helper came first after all
             if (!ended) {
                 kill(-terminal, SIGKILL);
                 waitpid(terminal, nullptr, 0);
             }
-            return false;
+            return failed ? Outcome::Failed : Outcome::GivenUp;
         }
         std::this_thread::sleep_for(20ms);
     }
-    return true;
+    return Outcome::CameUp;
 }
+
+// Variables by which terminals, multiplexers and launchers name the window or terminal instance
+// that a program runs in, or hand it a token for its own start.
+constexpr std::string_view kWindowVariables[] = {
+    "WINDOWID",
+    "KONSOLE_DBUS_SERVICE",
+    "KONSOLE_DBUS_SESSION",
+    "KONSOLE_DBUS_WINDOW",
+    "SHELL_SESSION_ID",
+    "GNOME_TERMINAL_SCREEN",
+    "GNOME_TERMINAL_SERVICE",
+    "KITTY_WINDOW_ID",
+    "KITTY_PID",
+    "KITTY_LISTEN_ON",
+    "ALACRITTY_WINDOW_ID",
+    "ALACRITTY_SOCKET",
+    "TERMINATOR_UUID",
+    "TILIX_ID",
+    "WEZTERM_PANE",
+    "DESKTOP_STARTUP_ID",
+    "XDG_ACTIVATION_TOKEN",
+};
 
 } // namespace
 
-int launchInTerminal(const std::string& helper, std::span<char* const> terminals, std::span<char* const> arguments)
+std::vector<std::string> environmentForTerminals()
 {
-    std::vector<std::string> decoded;
-    for (const char* argument : arguments) {
-        if (std::optional<std::string> bytes = decodeArgument(argument))
-            decoded.push_back(std::move(*bytes));
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view variable(*entry);
+        const std::string_view name = variable.substr(0, variable.find('='));
+        if (std::find(std::begin(kWindowVariables), std::end(kWindowVariables), name) == std::end(kWindowVariables))
+            environment.emplace_back(variable);
     }
-    if (decoded.size() < 3 || decoded.size() != arguments.size())
-        return 2;
-    const std::string title = displayText(decoded[0]);
-    const std::string& converter = decoded[1];
-    const std::vector<std::string> converterArgv(decoded.begin() + 2, decoded.end());
+    return environment;
+}
+
+int launchInTerminal(const std::string& helper, const std::string& commandLine, const std::string& converter,
+    const std::vector<std::string>& converterArgv)
+{
+    const std::string title = displayText(commandLine);
+    const std::vector<std::string> arguments = consoleArguments(commandLine, converter, converterArgv);
+    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    const std::string path = SearchPlaces::ofThisProcess().path;
+    const std::vector<std::string> environment = environmentForTerminals();
 
     std::optional<ClaimFolder> folder = ClaimFolder::make();
-    for (const char* terminalFile : terminals) {
-        const std::string file = terminalFile;
-        const Terminal* terminal = findTerminal(file.substr(file.rfind('/') + 1));
-        if (!terminal)
+    if (!folder)
+        std::fputs("zoraven-console: no folder for the run's claim could be made (in XDG_RUNTIME_DIR, TMPDIR or "
+                   "/tmp), so no terminal is tried: zoraven runs without a window\n",
+            stderr);
+    // Without a claim there would be no telling a late helper from none: no terminal is tried.
+    const std::vector<const Terminal*> order
+        = folder ? terminalsInOrder(kTerminals, desktop ? desktop : "") : std::vector<const Terminal*> {};
+    std::vector<std::string> mayStillCome;
+    std::string settled;
+    for (const Terminal* terminal : order) {
+        const std::optional<std::string> file = findOnPath(path, terminal->program);
+        if (!file)
             continue;
         std::string program = helper;
-        // Never a path that such a terminal could cut into another program.
-        if (terminal->splitsCommand && !isPlainWord(program))
-            program = folder ? folder->plainPathTo(helper) : std::string();
-        if (program.empty())
+        // Never a path that such a terminal could cut into another program, nor bytes that a
+        // terminal could mangle on the way.
+        if ((terminal->splitsCommand && !isPlainWord(program)) || !isValidUtf8(program))
+            program = folder->plainPathTo(helper);
+        const std::string claim = program.empty() ? std::string() : folder->newClaim();
+        if (claim.empty())
             continue;
 
-        std::vector<std::string> options;
-        const std::string claim = folder ? folder->newClaim() : std::string();
-        if (!claim.empty())
-            options.push_back(std::string(kClaimOption) + encodeArgument(claim));
+        std::vector<std::string> options { std::string(kClaimOption) + encodeArgument(claim) };
         if (!terminal->maximizes)
             options.emplace_back(kMaximizeOption);
         if (terminal->keepsWindow)
             options.emplace_back(kWindowStaysOption);
         options.insert(options.end(), arguments.begin(), arguments.end());
 
-        const pid_t pid = spawnProgram(file, terminalArguments(*terminal, program, options, title), Session::Own);
-        if (pid < 0) {
-            if (!claim.empty())
-                claimRun(claim);
-            continue;
+        const pid_t pid
+            = spawnProgram(*file, terminalArguments(*terminal, program, options, title), Session::Own, &environment);
+        const Outcome outcome = pid < 0 ? Outcome::Failed : watch(pid, claim);
+        if (pid < 0)
+            claimRun(claim);
+        if (outcome == Outcome::CameUp) {
+            settled = std::string(terminal->program);
+            break;
         }
-        // Without a claim there is no telling a late helper from none: the terminal has it.
-        if (claim.empty() || helperCameUp(pid, claim))
-            return 0;
+        if (outcome == Outcome::GivenUp)
+            mayStillCome.push_back(claim);
     }
-    // No terminal brought the helper up: the converter runs without a window, as it would
-    // where no terminal is installed.
-    return spawnProgram(converter, converterArgv, Session::Own) > 0 ? 0 : 1;
+    int status = 0;
+    if (settled.empty()) {
+        // No terminal brought the helper up: the converter runs without a window, as it would
+        // where no terminal is installed.
+        const bool started = spawnProgram(converter, converterArgv, Session::Own) > 0;
+        settled = started ? kWithoutWindow : kNotStarted;
+        status = started ? 0 : 1;
+    }
+    if (folder) {
+        folder->settle(settled);
+        folder->awaitLateWindows(mayStillCome, kLateWindowWait);
+    }
+    return status;
 }
 
 } // namespace zoraven

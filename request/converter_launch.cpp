@@ -111,8 +111,7 @@ std::optional<std::string> findConsoleHelper(const std::string& ownDirectory)
               ownDirectory };
     for (const std::string& directory : directories) {
         std::string helper = joinPath(directory, kConsoleHelperName);
-        // Terminals that mangle bytes outside UTF-8 could not start it by that name.
-        if (isExecutableFile(helper) && isValidUtf8(helper))
+        if (isExecutableFile(helper))
             return helper;
     }
     return std::nullopt;
@@ -160,19 +159,26 @@ void ChildReaper::reapFinished()
     std::erase_if(m_unwatched, reaped);
 }
 
-pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session)
+pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session,
+    const std::vector<std::string>* environment)
 {
-    std::vector<char*> args;
-    args.reserve(argv.size() + 1);
-    for (const std::string& arg : argv) {
-        // A NUL inside an argument cannot be passed on without cutting it short.
-        if (arg.find('\0') != std::string::npos) {
-            errno = EINVAL;
-            return -1;
+    // A NUL inside an argument cannot be passed on without cutting it short.
+    const auto pointers = [](const std::vector<std::string>& texts, std::vector<char*>& out) {
+        out.reserve(texts.size() + 1);
+        for (const std::string& text : texts) {
+            if (text.find('\0') != std::string::npos)
+                return false;
+            out.push_back(const_cast<char*>(text.c_str()));
         }
-        args.push_back(const_cast<char*>(arg.c_str()));
+        out.push_back(nullptr);
+        return true;
+    };
+    std::vector<char*> args;
+    std::vector<char*> variables;
+    if (!pointers(argv, args) || (environment && !pointers(*environment, variables))) {
+        errno = EINVAL;
+        return -1;
     }
-    args.push_back(nullptr);
 
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_t actions;
@@ -201,7 +207,8 @@ pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv
     }
 
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, file.c_str(), &actions, &attributes, args.data(), environ);
+    const int error
+        = posix_spawn(&pid, file.c_str(), &actions, &attributes, args.data(), environment ? variables.data() : environ);
 
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
@@ -212,17 +219,9 @@ pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv
     return pid;
 }
 
-ConverterLauncher::ConverterLauncher(
-    SearchPlaces places, std::span<const Terminal> terminals, std::string_view currentDesktop)
+ConverterLauncher::ConverterLauncher(SearchPlaces places)
     : m_places(std::move(places))
-    , m_terminals(terminalsInOrder(terminals, currentDesktop))
 {
-}
-
-std::string_view ConverterLauncher::desktopOfThisSession()
-{
-    const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    return desktop ? desktop : "";
 }
 
 LaunchResult ConverterLauncher::start(const ConverterCommand& command)
@@ -239,19 +238,9 @@ LaunchResult ConverterLauncher::start(const ConverterCommand& command)
     // Looked for at each start: konsole and qterminal open a shell in place of a program they
     // cannot start, so the helper must be there when the terminal runs it.
     if (const std::optional<std::string> helper = findConsoleHelper(m_places.ownDirectory)) {
-        std::vector<std::string> launch { *helper, std::string(kLaunchOption) };
-        for (const Terminal* terminal : m_terminals) {
-            if (std::optional<std::string> program = findOnPath(m_places.path, terminal->program))
-                launch.push_back(std::move(*program));
-        }
-        // The helper tries them in turn, and starts the converter itself when none comes up:
-        // waiting for a terminal is not for the window.
-        if (launch.size() > 2) {
-            launch.emplace_back("--");
-            for (std::string& argument : consoleArguments(command.commandLine, *converter, command.arguments))
-                launch.push_back(std::move(argument));
-            pid = spawnProgram(*helper, launch, Session::Own);
-        }
+        std::vector<std::string> launch { *helper, std::string(kLaunchOption), command.commandLine, *converter };
+        launch.insert(launch.end(), command.arguments.begin(), command.arguments.end());
+        pid = spawnProgram(*helper, launch, Session::Own);
     }
     if (pid <= 0)
         pid = spawnProgram(*converter, command.arguments, Session::Own);

@@ -4,12 +4,9 @@
 #pragma once
 
 #include "conversion_request.h"
-#include "terminal_passage.h"
-#include "terminal_table.h"
 
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,25 +59,26 @@ private:
     std::vector<pid_t> m_unwatched; // children without a pidfd (old kernels): polled instead
 };
 
+// The converter's window is opened by the console helper, zoraven-console, installed with the
+// front end. The front end starts it as
+//   zoraven-console --launch COMMAND-LINE CONVERTER ARGV0 ARGV...
+// with the converter's file and argument vector as they are, byte for byte, and leaves the rest
+// to it: which terminal, how it is started, and the converter without a window where none comes up.
+inline constexpr std::string_view kConsoleHelperName = "zoraven-console";
+inline constexpr std::string_view kLaunchOption = "--launch";
+
 // Starts the converter detached (in a session of its own, with only descriptors 0, 1 and 2,
-// default signal handling and an empty signal mask) in a terminal window through the console
-// helper: the current desktop's own terminal first, then the others of `terminals` that are
-// installed, each until one brings the helper up; and without a window when none does. Without
-// the helper or any of the terminals, the converter is started directly.
+// default signal handling and an empty signal mask): through the console helper, which gives it a
+// terminal window, or directly where the helper is not installed.
 class ConverterLauncher : public ConverterStarter {
 public:
-    explicit ConverterLauncher(SearchPlaces places = SearchPlaces::ofThisProcess(),
-        std::span<const Terminal> terminals = kTerminals, std::string_view currentDesktop = desktopOfThisSession());
+    explicit ConverterLauncher(SearchPlaces places = SearchPlaces::ofThisProcess());
 
     LaunchResult start(const ConverterCommand& command) override;
     ChildReaper& reaper() { return m_reaper; }
 
-    // XDG_CURRENT_DESKTOP, or nothing.
-    static std::string_view desktopOfThisSession();
-
 private:
     SearchPlaces m_places;
-    std::vector<const Terminal*> m_terminals;
     ChildReaper m_reaper;
 };
 
@@ -94,7 +92,9 @@ enum class Session {
 
 // posix_spawn of `file` with `argv`: only descriptors 0, 1 and 2 are passed on, and any of those
 // that this process lacks (closed, or its own close-on-exec file) is /dev/null for the child;
-// default signal handling, an empty signal mask. Returns the pid, or -1 with errno set.
-pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session);
+// default signal handling, an empty signal mask; `environment` ("NAME=value" entries), or this
+// process's own when it is null. Returns the pid, or -1 with errno set.
+pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session,
+    const std::vector<std::string>* environment = nullptr);
 
 } // namespace zoraven

@@ -3,11 +3,11 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
 //   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what
-//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM ("-" for none),
-//   then "argv" and every argument
-//   followed by a NUL byte.
+//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM and WINDOWID ("-"
+//   for none), then "argv" and every argument followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
-// As a terminal it runs what follows its run option (-e, -x or --), with no input and no output;
+// As a terminal it runs what follows its run option (-e, -x or --), with no input, its output
+// written to $ZORAVEN_FAKE_LOG_DIR/output-<pid>;
 // as qterminal it first joins that command and splits it again at blanks, as qterminal does. The
 // terminal that $ZORAVEN_FAKE_ODD_TERMINAL names misbehaves: with $ZORAVEN_FAKE_TERMINAL_EXIT it
 // exits at once with that status, and runs nothing; with $ZORAVEN_FAKE_TERMINAL_DELAY_MS as well,
@@ -79,6 +79,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
         streams += std::filesystem::read_symlink(stream, error).string();
     }
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
+    const char* window = std::getenv("WINDOWID");
     const std::string name = std::string(role) + "-" + std::to_string(getpid());
     const std::filesystem::path partial = logDir / ("." + name);
     {
@@ -86,7 +87,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
             << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd "
             << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-")
-            << "\nargv\n";
+            << "\nwindow " << (window ? window : "-") << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }
@@ -125,7 +126,8 @@ int main(int argc, char** argv)
         for (int i = 1; i + 1 < argc; ++i) {
             if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0 || std::strcmp(argv[i], "--") == 0) {
                 freopen("/dev/null", "r", stdin);
-                freopen("/dev/null", "w", stdout);
+                const std::string output = std::string(logDir) + "/output-" + std::to_string(getpid());
+                freopen(output.c_str(), "w", stdout);
                 std::vector<std::string> command(argv + i + 1, argv + argc);
                 if (name == "qterminal") {
                     std::string joined;

@@ -10,10 +10,9 @@
 
 namespace zoraven {
 
-// The converter runs in a terminal window through the console helper, zoraven-console. What
-// crosses the terminal's command line is plain ASCII, because some terminals mangle bytes that
-// are not UTF-8; the helper decodes it back to the exact bytes.
-inline constexpr std::string_view kConsoleHelperName = "zoraven-console";
+// What crosses a terminal's command line on its way to the console helper in the window is plain
+// ASCII, because some terminals mangle bytes that are not UTF-8; the helper decodes it back to the
+// exact bytes.
 
 // Percent-encoding over a small safe alphabet; a leading '-' is encoded too, so that no
 // terminal can take an encoded argument for an option of its own.
@@ -30,13 +29,9 @@ bool isPlainWord(std::string_view text);
 std::vector<std::string> consoleArguments(
     std::string_view commandLine, const std::string& converter, const std::vector<std::string>& argv);
 
-// The helper's options. They stand before the encoded arguments, which never start with '-'.
-//   zoraven-console --launch TERMINAL... -- ARGUMENTS
-//       started by the front end: runs ARGUMENTS in the first of the TERMINALs (absolute paths)
-//       that brings the helper up, else starts the converter itself
+// The helper's options in the terminal's window. They stand before the encoded arguments, which
+// never start with '-':
 //   zoraven-console [--claim=PATH] [--maximize] [--window-stays] ARGUMENTS
-//       in the terminal's window: runs the converter there
-inline constexpr std::string_view kLaunchOption = "--launch";
 // The run's claim (encoded): whoever removes it first runs the converter, so that it runs once.
 inline constexpr std::string_view kClaimOption = "--claim=";
 // The terminal cannot maximize its window itself: the helper asks the window manager.
