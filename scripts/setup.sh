@@ -31,10 +31,10 @@ packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libwayland-dev libxcb
     fonts-liberation xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
-    # look at it (openbox frames windows, so that they can be maximized), the GNOME and KDE
+    # look at it (openbox frames windows, so that they can be maximized), the GNOME, KDE and LXDE
     # terminals with a session bus for the first, ps, and the desktop files' validators.
     packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick openbox
-        gnome-terminal konsole dbus-daemon procps desktop-file-utils appstream)
+        gnome-terminal konsole lxterminal dbus-daemon procps desktop-file-utils appstream)
     # The checkout's checks: licences, and building and linting the Debian package.
     packages+=(reuse git xz-utils build-essential dpkg-dev debhelper lintian)
     # Real desktop sessions: GNOME Shell and KWin with their Xwayland, konsole's Wayland plugin,

@@ -3,7 +3,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The real program under Xvfb, driven as a person would: hostile file names chosen in the real
 # dialog reach the converter byte for byte and through no shell; many launches leave no zombie
-# and no descriptor behind; a converter outlives the window closed right after starting it.
+# and no descriptor behind; a converter outlives the window closed right after starting it; in
+# real terminals, also when the session lacks its runtime folder, when the front end was started
+# from another window (whose WINDOWID must reach nothing of ours), and when a terminal's window
+# comes after the launcher has given up on it.
 # Needs FRONTEND, FAKE_CONVERTER, CONSOLE_HELPER, MAXIMIZER and X_PROBE in the environment.
 source "$(dirname "$0")/xvfb.sh"
 # Checks below that look for something to be gone would pass without the tool that looks.
@@ -113,16 +116,30 @@ read -r bus_address bus_pid < <(dbus-daemon --session --fork --print-address=1 -
     fail "no session bus"
 pids+=("$bus_pid")
 image="$images/6/${names[6]}"
-for desktop in '' GNOME KDE; do
-    case "$desktop" in
-        GNOME) terminal=gnome-terminal ;;
-        KDE) terminal=konsole ;;
-        *) terminal=xterm ;;
-    esac
+# A konsole that hands its window over to a running instance, which shows it only after the
+# launcher has given up on it (a cold server-style terminal on a loaded machine).
+mkdir "$work/handing-over"
+printf '%s\n' '#!/bin/sh' 'while [ $# -gt 0 ] && [ "$1" != -e ]; do shift; done' 'shift' \
+    '(sleep 13 && exec xterm -T "late window" -e "$@") >/dev/null 2>&1 &' >"$work/handing-over/konsole"
+chmod +x "$work/handing-over/konsole"
+# The window of whatever the front end was started from, which nothing of ours may touch.
+xterm -T "the user's own window" &
+pids+=($!)
+own_window=$(find_window "^the user's own window$") || fail "no window of the user's own"
+# Rows: the terminal whose window runs the converter, the desktop, and what else is odd.
+rows=("xterm||" "gnome-terminal|GNOME|" "konsole|KDE|" "lxterminal|LXDE|started from a window"
+    "xterm||a runtime folder that is missing" "xterm|KDE|a terminal whose window comes late")
+for row in "${rows[@]}"; do
+    IFS='|' read -r terminal desktop odd <<<"$row"
     command -v "$terminal" >/dev/null || fail "$terminal is not installed"
     rm -f "$logs"/converter-*
-    XDG_CURRENT_DESKTOP=$desktop DBUS_SESSION_BUS_ADDRESS=$bus_address PATH=$work/empty:/usr/bin:/bin \
-        "$app/zoraven-frontend" &
+    environment=(XDG_CURRENT_DESKTOP="$desktop" DBUS_SESSION_BUS_ADDRESS="$bus_address" PATH="$work/empty:/usr/bin:/bin")
+    case "$odd" in
+        "started from a window") environment+=(WINDOWID="$own_window") ;;
+        "a runtime folder that is missing") environment+=(XDG_RUNTIME_DIR="$work/no-runtime") ;;
+        "a terminal whose window comes late") environment+=(PATH="$work/empty:$work/handing-over:/usr/bin:/bin") ;;
+    esac
+    env "${environment[@]}" "$app/zoraven-frontend" &
     pids+=($!)
     frontend_window=$(wait_for_window) || fail "no front end window"
     choose_file "$frontend_window" "$image"
@@ -132,11 +149,13 @@ for desktop in '' GNOME KDE; do
     cmp <(record_argv "$record") <(printf 'zoraven\0-n\0%s\0' "$image") || fail "argv differs through $terminal"
     helper=$(record_field "$record" ppid)
     [ "$(ps -o args= -p "$helper" | cut -d' ' -f1)" = "$app/zoraven-console" ] || fail "no console helper in $terminal"
+    [ "$(record_field "$record" window)" != "$own_window" ] || fail "$terminal was given the front end's WINDOWID"
     window=$(find_window "^zoraven -n ") || fail "no window of $terminal"
     xprop -id "$window" _NET_WM_NAME | grep -qF "\"zoraven -n $image" || fail "$terminal's title: $(xprop -id "$window" _NET_WM_NAME)"
     case "$terminal" in
-        gnome-terminal | konsole)
-            # gnome-terminal asks for it itself; for konsole, which cannot, the helper asks openbox.
+        gnome-terminal | konsole | lxterminal)
+            # gnome-terminal asks for it itself; for konsole and lxterminal, which cannot, the
+            # helper asks openbox.
             wait_until maximized "$window" || fail "$terminal is not maximized: $(xprop -id "$window" _NET_WM_STATE)"
             ;;
         xterm)
@@ -145,6 +164,17 @@ for desktop in '' GNOME KDE; do
                 fail "$terminal is not maximized"
             ;;
     esac
+    ! maximized "$own_window" || fail "the user's own window was maximized"
+    if [ "$odd" = "a terminal whose window comes late" ]; then
+        # The late window stays, at its prompt, and the conversion still ran once.
+        late=$(find_window "^late window$") || fail "the late window did not come"
+        late_helper=$(pgrep -f -- "^$app/zoraven-console --claim=" | grep -vx "$helper" | head -n1 || true)
+        [ -n "$late_helper" ] || fail "no console helper in the late window"
+        wait_until reads_its_terminal "$late_helper" || fail "the late window is not at its prompt"
+        [ "$(find "$logs" -name 'converter-*' | wc -l)" -eq 1 ] || fail "the late window ran the conversion again"
+        xdotool windowactivate --sync "$late" key Return
+        wait_until is_gone "$late_helper" || fail "Enter did not close the late window"
+    fi
     # Once the helper has collected the converter and waits at its prompt, reading the terminal.
     wait_until is_gone "$(record_field "$record" pid)" || fail "the converter did not end"
     wait_until reads_its_terminal "$helper" || fail "the console helper is not at its prompt: $(ps -o stat= -p "$helper"; cat "/proc/$helper/wchan")"
@@ -153,5 +183,5 @@ for desktop in '' GNOME KDE; do
     wait_until is_gone "$helper" || fail "Enter did not close $terminal"
     wait_until no_window "^zoraven -n " || fail "$terminal's window stayed after Enter"
     "$X_PROBE" close "$frontend_window"
-    echo "ok: $terminal${desktop:+ for $desktop}: argv untouched, title, still open after the end, closed by Enter"
+    echo "ok: $terminal${desktop:+ for $desktop}${odd:+, $odd}: argv untouched, title, maximized, still open after the end, closed by Enter"
 done

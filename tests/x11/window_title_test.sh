@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The real program under a real X server: the title, size and icon that the server holds for it.
+# The real program under a real X server: the title, size and icon that the server holds for it;
+# the line and status without a display; a window all the same beside a stale or hung Wayland
+# compositor.
 # Usage: window_title_test.sh FRONTEND
 source "$(dirname "$0")/xvfb.sh"
 frontend=$1
 
 "$frontend" &
-pids+=($!)
+first=$!
+pids+=("$first")
 window=$(wait_for_window) || fail "no window appeared"
 
 # Properties may follow the window's mapping by a moment.
@@ -36,3 +39,23 @@ DISPLAY=:250 "$frontend" >/dev/null 2>"$work/no-display.err" || status=$?
 grep -qx 'zoraven-frontend: cannot connect to a display (QT_QPA_PLATFORM=xcb, DISPLAY=:250)' "$work/no-display.err" ||
     fail "without a display the program said: $(cat "$work/no-display.err")"
 echo "without a display: status 1 and one line that says so"
+
+# A stale or hung Wayland session beside a working X display: a socket that nobody listens on any
+# more, and one that takes the connection and never answers. The window comes up all the same.
+command -v python3 >/dev/null || fail "python3 is not installed"
+python3 -c 'import socket, sys; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1])' "$work/dead.socket"
+python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(8); time.sleep(600)' \
+    "$work/silent.socket" &
+pids+=($!)
+wait_until test -S "$work/silent.socket" || fail "no silent socket"
+kill "$first"
+wait_until no_window '^ZORAVEN frontend' || fail "the first window stayed"
+for socket in dead silent; do
+    env -u QT_QPA_PLATFORM WAYLAND_DISPLAY="$work/$socket.socket" "$frontend" 2>"$work/$socket.err" &
+    started=$!
+    pids+=("$started")
+    wait_for_window >/dev/null || fail "no window with a $socket Wayland socket: $(cat "$work/$socket.err")"
+    kill "$started"
+    wait_until no_window '^ZORAVEN frontend' || fail "the window stayed"
+    echo "a $socket Wayland socket: the window on the X display"
+done

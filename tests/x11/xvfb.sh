@@ -17,16 +17,17 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
-    # What the screen showed, for whoever reads the failure.
-    if [ -n "${FAILURE_SHOT:-}" ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
-        import -window root "$FAILURE_SHOT" 2>/dev/null && echo "screen at failure: $FAILURE_SHOT" >&2
+    # What the screen showed, for whoever reads the failure, in a folder of its own that outlives
+    # the test's.
+    if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null; then
+        local shot
+        shot=${FAILURE_SHOT:-$(mktemp -d "${TMPDIR:-/tmp}/zoraven-failure-XXXXXX")/screen.png}
+        import -window root "$shot" 2>/dev/null && echo "screen at failure: $shot" >&2
     fi
     exit 1
 }
 
 source "$(dirname "${BASH_SOURCE[0]}")/../wait_until.sh"
-# Whoever reads a failure sees the screen as it was, in a picture kept outside the test's folder.
-: "${FAILURE_SHOT:=${TMPDIR:-/tmp}/zoraven-failure-$$.png}"
 
 # The server picks a free display number itself and writes it to descriptor 3 once it takes
 # connections. Without -noreset it resets whenever its last client leaves, and refuses whoever
