@@ -216,6 +216,7 @@ TEST_F(LaunchTest, ConsoleHelperRunsTheConverterSaysHowItEndedAndClosesOnEnter)
         std::string endLine;
         bool interrupt = false;
         bool closeWindow = false;
+        bool startedIgnoringSignals = false; // as by a launcher that ignores SIGCHLD and SIGINT
     };
     const std::vector<Case> cases = {
         { "success", bin() / "zoraven", {}, "Conversion finished successfully." },
@@ -228,6 +229,8 @@ TEST_F(LaunchTest, ConsoleHelperRunsTheConverterSaysHowItEndedAndClosesOnEnter)
         { "Ctrl+C", bin() / "zoraven", { { "ZORAVEN_FAKE_DELAY_MS", "20000" } },
             "Conversion stopped: zoraven was ended by signal SIGINT (Interrupt).", true },
         { "window closed", bin() / "zoraven", { { "ZORAVEN_FAKE_DELAY_MS", "20000" } }, "", false, true },
+        { "started with signals ignored", bin() / "zoraven", { { "ZORAVEN_FAKE_EXIT", "3" } },
+            "Conversion failed: zoraven exited with status 3.", false, false, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -243,6 +246,10 @@ TEST_F(LaunchTest, ConsoleHelperRunsTheConverterSaysHowItEndedAndClosesOnEnter)
             for (const std::string& argument : arguments)
                 argv.push_back(const_cast<char*>(argument.c_str()));
             argv.push_back(nullptr);
+            if (c.startedIgnoringSignals) {
+                for (const int ignored : { SIGCHLD, SIGINT, SIGTERM })
+                    std::signal(ignored, SIG_IGN);
+            }
             execv(CONSOLE_HELPER, argv.data());
             _exit(127);
         }
