@@ -5,10 +5,15 @@
   gnome.py keys KEY...   presses and releases each key through org.gnome.Mutter.RemoteDesktop, the way
                          the compositor takes a user's keyboard: a name (Tab, Return, space, Down) or
                          text:TEXT, typed a character at a time
+  gnome.py type PID WINDOW TEXT  types TEXT a character at a time into the focused field of the
+                         window titled WINDOW of process PID, each key once the field shows
+                         what was typed before (see a11y.py)
   gnome.py eval JS       prints what GNOME Shell makes of JS, as a JSON text
   gnome.py shot FILE     saves a picture of the screen
   gnome.py windows       prints one JSON line per window: title, pid, client type (0 Wayland, 1 X11),
                          drawn by the client, maximized (3: both ways), focused, frame rectangle
+GNOME Shell 43 and 48 both: mutter 48 has no is_client_decorated(), and its `decorated` tells
+whether mutter draws the window's frame.
 """
 import json
 import sys
@@ -16,30 +21,49 @@ import time
 
 import dbus
 
+# No cache of a11y beside the sources.
+sys.dont_write_bytecode = True
+import a11y  # noqa: E402
+
 KEYSYMS = {"Tab": 0xFF09, "Return": 0xFF0D, "space": 0x20, "Down": 0xFF54, "Escape": 0xFF1B}
 bus = dbus.SessionBus()
 
 
-def keys(names):
-    desktop = bus.get_object("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
-    path = dbus.Interface(desktop, "org.gnome.Mutter.RemoteDesktop").CreateSession()
-    session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
-                             "org.gnome.Mutter.RemoteDesktop.Session")
-    session.Start()
-    # The session's virtual keyboard is set up, and later taken away, by the compositor's own loop:
-    # keys sent at once after Start, or just before Stop, may be dropped.
-    time.sleep(0.3)
-    # XWayland drops the first key of a new virtual keyboard, while it takes on its key map: a
-    # Shift alone, which no window acts on, goes first.
-    symbols = [0xFFE1]
-    for name in names:
-        symbols += [ord(c) for c in name[5:]] if name.startswith("text:") else [KEYSYMS[name]]
-    for symbol in symbols:
-        session.NotifyKeyboardKeysym(dbus.UInt32(symbol), True)
-        session.NotifyKeyboardKeysym(dbus.UInt32(symbol), False)
+class Keyboard:
+    """The session's virtual keyboard, through org.gnome.Mutter.RemoteDesktop."""
+
+    def __enter__(self):
+        desktop = bus.get_object("org.gnome.Mutter.RemoteDesktop", "/org/gnome/Mutter/RemoteDesktop")
+        path = dbus.Interface(desktop, "org.gnome.Mutter.RemoteDesktop").CreateSession()
+        self.session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
+                                      "org.gnome.Mutter.RemoteDesktop.Session")
+        self.session.Start()
+        # The session's virtual keyboard is set up, and later taken away, by the compositor's own
+        # loop: keys sent at once after Start, or just before Stop, may be dropped.
+        time.sleep(0.3)
+        # XWayland drops the first key of a new virtual keyboard, while it takes on its key map: a
+        # Shift alone, which no window acts on, goes first.
+        self.symbol(0xFFE1)
+        return self
+
+    def __exit__(self, *_):
+        time.sleep(0.3)
+        self.session.Stop()
+
+    def symbol(self, symbol):
+        self.session.NotifyKeyboardKeysym(dbus.UInt32(symbol), True)
+        self.session.NotifyKeyboardKeysym(dbus.UInt32(symbol), False)
         time.sleep(0.02)
-    time.sleep(0.3)
-    session.Stop()
+
+    def press(self, name):
+        for symbol in [ord(c) for c in name[5:]] if name.startswith("text:") else [KEYSYMS[name]]:
+            self.symbol(symbol)
+
+
+def keys(names):
+    with Keyboard() as keyboard:
+        for name in names:
+            keyboard.press(name)
 
 
 def evaluate(script):
@@ -53,7 +77,8 @@ def evaluate(script):
 def windows():
     answer = evaluate("""JSON.stringify(global.get_window_actors().map(a => a.meta_window).map(w => ({
         title: w.get_title(), pid: w.get_pid(), client: w.get_client_type(),
-        clientDrawn: w.is_client_decorated(), maximized: w.get_maximized(),
+        clientDrawn: typeof w.is_client_decorated === "function" ? w.is_client_decorated() : !w.decorated,
+        maximized: w.get_maximized(),
         focused: global.display.focus_window === w,
         frame: [w.get_frame_rect().x, w.get_frame_rect().y, w.get_frame_rect().width, w.get_frame_rect().height] })))""")
     # Eval answers with the JSON text of what the script gave, here a JSON text itself.
@@ -64,6 +89,10 @@ def windows():
 if __name__ == "__main__":
     if sys.argv[1] == "keys":
         keys(sys.argv[2:])
+    elif sys.argv[1] == "type" and len(sys.argv) == 5:
+        with Keyboard() as keyboard:
+            typed = a11y.type_checked(keyboard.press, int(sys.argv[2]), sys.argv[3], sys.argv[4])
+        sys.exit(0 if typed else 1)
     elif sys.argv[1] == "eval":
         print(evaluate(sys.argv[2]))
     elif sys.argv[1] == "shot":
