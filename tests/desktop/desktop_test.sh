@@ -67,10 +67,25 @@ if [ -z "${ZORAVEN_DESKTOP_SESSION:-}" ]; then
     # Process 1 of the namespace: when it ends, the kernel ends every other process in it. Its
     # own /tmp (Xwayland's lock files and sockets, the session bus, the test's folder) goes too.
     # The folder for a failure's screenshot stays reachable through an open descriptor.
-    exec 7<"$ZORAVEN_DESKTOP_KEPT"
+    kept=$ZORAVEN_DESKTOP_KEPT
+    exec 7<"$kept"
     export ZORAVEN_DESKTOP_KEPT=/proc/$$/fd/7
     trap 'exit 1' TERM
-    mount -t tmpfs -o mode=1777 tmpfs /tmp
+    # That /tmp is made over the kept folder (seen so only in here), given what the test needs
+    # from outside, which may lie in /tmp too, and moved onto /tmp.
+    mount -t tmpfs -o mode=1777 tmpfs "$kept"
+    stage=zoraven-desktop-test
+    mkdir -p "$kept/$stage/tests/desktop" "$kept/$stage/bin"
+    cp -r "$here/." "$kept/$stage/tests/desktop/"
+    cp "$here/../wait_until.sh" "$kept/$stage/tests/"
+    for program in FRONTEND CONSOLE_HELPER MAXIMIZER FAKE_CONVERTER FAKE_KEYS; do
+        if [ -n "${!program:-}" ]; then
+            cp "${!program}" "$kept/$stage/bin/$program"
+            export "$program=/tmp/$stage/bin/$program"
+        fi
+    done
+    mount --move "$kept" /tmp
+    here=/tmp/$stage/tests/desktop
     mkdir -m 1777 /tmp/.X11-unix
     work=$(mktemp -d)
     # GNOME Shell takes a /run/systemd/seats folder for logind, which a bare machine lacks; and
@@ -89,7 +104,7 @@ if [ -z "${ZORAVEN_DESKTOP_SESSION:-}" ]; then
     export XDG_SESSION_TYPE=wayland LANG=C.UTF-8
     status=0
     # The session bus's own log goes to a file, shown when the test fails.
-    ZORAVEN_DESKTOP_SESSION=1 ZORAVEN_DESKTOP_WORK=$work dbus-run-session -- bash "$0" "$@" \
+    ZORAVEN_DESKTOP_SESSION=1 ZORAVEN_DESKTOP_WORK=$work dbus-run-session -- bash "$here/desktop_test.sh" "$@" \
         2> >(tee "$work/session.log" | grep -E '^(FAIL|ok)' >&2) || status=$?
     [ "$status" -eq 0 ] || { sleep 0.2; tail -n 40 "$work/session.log" >&2; }
     exit "$status"

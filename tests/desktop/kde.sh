@@ -31,6 +31,14 @@ start_session() {
     session_variables="KDE_FULL_SESSION KDE_SESSION_VERSION"
     unset XAUTHORITY
     echo "ok: KWin $version"
+    # The user's own konsole window, in a konsole that runs every window in one process: the
+    # conversion's window comes from the same process, and only that one may be maximized.
+    mkdir -p "$HOME/.config"
+    printf '[KonsoleWindow]\nUseSingleInstance=true\n' >"$HOME/.config/konsolerc"
+    konsole -e sleep 600 >"$work/users-konsole.log" 2>&1 &
+    users_konsole=$!
+    users_window() { windows | grep -F ': sleep' | grep -F "\"pid\": $users_konsole,"; }
+    wait_until users_window || fail "no window of the user's konsole: $(windows)"
 }
 
 # The file dialog that the front end shows on KDE Plasma.
@@ -45,7 +53,9 @@ check_frontend_platform() { # WINDOW-LINE
 }
 
 terminal_maximized_and_focused() { # WINDOW-LINE
-    [ "$(field "$1" maximized)" = True ] && [ "$(field "$1" focused)" = True ]
+    [ "$(field "$1" maximized)" = True ] && [ "$(field "$1" focused)" = True ] || return 1
+    # The same process's other window stays as it was.
+    [ "$(field "$(users_window)" maximized)" = False ] || fail "the user's konsole window was maximized too: $(users_window)"
 }
 
 shot() { "$here/kde.py" shot "$1"; }
