@@ -14,15 +14,22 @@
 # and for KDE FAKE_KEYS, in the environment. The session gets mount, network and process
 # namespaces of its own, which need root: run by another user, the test runs itself through
 # `sudo -n`. Nothing it starts outlives it, and it leaves nothing in /tmp but, after a failure, a
-# folder with what the screen showed.
+# folder (its path printed) with what the screen showed, where the compositor can take a picture.
 set -euo pipefail
 desktop=$1
 here=$(cd "$(dirname "$0")" && pwd)
 fail() {
     echo "FAIL: $*" >&2
-    # What the screen showed, kept in the folder that the run outside the namespaces prints.
-    if declare -F shot >/dev/null && [ -n "${ZORAVEN_DESKTOP_KEPT:-}" ]; then
-        shot "$ZORAVEN_DESKTOP_KEPT/screen-at-failure.png" || true
+    # What the screen showed, kept in a folder of its own outside the session's /tmp.
+    if declare -F shot >/dev/null && [ -n "${ZORAVEN_DESKTOP_OUTSIDE:-}" ]; then
+        local kept
+        kept=$(mktemp -d -p "$ZORAVEN_DESKTOP_OUTSIDE")
+        if shot "$kept/screen-at-failure.png" >/dev/null 2>&1; then
+            [ -z "${SUDO_UID:-}" ] || chown -R "$SUDO_UID:$SUDO_GID" "$kept"
+            echo "screen at failure: $ZORAVEN_DESKTOP_OUTSIDE_NAME/${kept##*/}/screen-at-failure.png" >&2
+        else
+            rmdir "$kept"
+        fi
     fi
     exit 1
 }
@@ -45,46 +52,37 @@ if [ -z "${ZORAVEN_DESKTOP_NAMESPACE:-}" ]; then
             FAKE_CONVERTER="$FAKE_CONVERTER" FAKE_KEYS="${FAKE_KEYS:-}" ZORAVEN_DESKTOP_SHOT="${ZORAVEN_DESKTOP_SHOT:-}" \
             LANG="${LANG:-C.UTF-8}" bash "$0" "$@"
     fi
-    # A failure's screenshot is kept here; the folder goes when there is none.
-    kept=$(mktemp -d)
     # Its own mounts, so that the session's sockets, /run and /tmp are its alone; its own network,
     # so that its X display and abstract sockets meet no other server on the machine; its own
     # processes, so that whatever the session started (the system bus and what it activates, the
     # compositor, Xwayland, the terminals) ends with it, pass or fail.
-    status=0
-    ZORAVEN_DESKTOP_NAMESPACE=1 ZORAVEN_DESKTOP_KEPT=$kept \
-        unshare --mount --net --pid --fork --kill-child=TERM --mount-proc -- bash "$0" "$@" || status=$?
-    if rmdir "$kept" 2>/dev/null; then
-        :
-    else
-        [ -z "${SUDO_UID:-}" ] || chown -R "$SUDO_UID:$SUDO_GID" "$kept"
-        echo "screen at failure (where the compositor could take one): $kept" >&2
-    fi
-    exit "$status"
+    ZORAVEN_DESKTOP_NAMESPACE=1 exec unshare --mount --net --pid --fork --kill-child=TERM --mount-proc -- bash "$0" "$@"
 fi
 
 if [ -z "${ZORAVEN_DESKTOP_SESSION:-}" ]; then
     # Process 1 of the namespace: when it ends, the kernel ends every other process in it. Its
     # own /tmp (Xwayland's lock files and sockets, the session bus, the test's folder) goes too.
-    # The folder for a failure's screenshot stays reachable through an open descriptor.
-    kept=$ZORAVEN_DESKTOP_KEPT
-    exec 7<"$kept"
-    export ZORAVEN_DESKTOP_KEPT=/proc/$$/fd/7
+    # The /tmp outside stays reachable through an open descriptor, for a failure's screenshot.
+    outside=${TMPDIR:-/tmp}
+    exec 7<"$outside"
+    export ZORAVEN_DESKTOP_OUTSIDE=/proc/$$/fd/7 ZORAVEN_DESKTOP_OUTSIDE_NAME=$outside
     trap 'exit 1' TERM
-    # That /tmp is made over the kept folder (seen so only in here), given what the test needs
-    # from outside, which may lie in /tmp too, and moved onto /tmp.
-    mount -t tmpfs -o mode=1777 tmpfs "$kept"
+    # That /tmp is made on a fresh folder, given what the test needs from outside, which may lie
+    # in /tmp too, and moved onto /tmp; the folder goes at once.
+    fresh=$(mktemp -d)
+    mount -t tmpfs -o mode=1777 tmpfs "$fresh"
     stage=zoraven-desktop-test
-    mkdir -p "$kept/$stage/tests/desktop" "$kept/$stage/bin"
-    cp -r "$here/." "$kept/$stage/tests/desktop/"
-    cp "$here/../wait_until.sh" "$kept/$stage/tests/"
+    mkdir -p "$fresh/$stage/tests/desktop" "$fresh/$stage/bin"
+    cp -r "$here/." "$fresh/$stage/tests/desktop/"
+    cp "$here/../wait_until.sh" "$fresh/$stage/tests/"
     for program in FRONTEND CONSOLE_HELPER MAXIMIZER FAKE_CONVERTER FAKE_KEYS; do
         if [ -n "${!program:-}" ]; then
-            cp "${!program}" "$kept/$stage/bin/$program"
+            cp "${!program}" "$fresh/$stage/bin/$program"
             export "$program=/tmp/$stage/bin/$program"
         fi
     done
-    mount --move "$kept" /tmp
+    mount --move "$fresh" /tmp
+    rmdir "$ZORAVEN_DESKTOP_OUTSIDE/${fresh##*/}"
     here=/tmp/$stage/tests/desktop
     mkdir -m 1777 /tmp/.X11-unix
     work=$(mktemp -d)
@@ -105,7 +103,7 @@ if [ -z "${ZORAVEN_DESKTOP_SESSION:-}" ]; then
     status=0
     # The session bus's own log goes to a file, shown when the test fails.
     ZORAVEN_DESKTOP_SESSION=1 ZORAVEN_DESKTOP_WORK=$work dbus-run-session -- bash "$here/desktop_test.sh" "$@" \
-        2> >(tee "$work/session.log" | grep -E '^(FAIL|ok)' >&2) || status=$?
+        2> >(tee "$work/session.log" | grep -E '^(FAIL|ok|screen at failure)' >&2) || status=$?
     [ "$status" -eq 0 ] || { sleep 0.2; tail -n 40 "$work/session.log" >&2; }
     exit "$status"
 fi
