@@ -246,8 +246,13 @@ public:
     {
         if (m_loaded) {
             Reply reply = call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", m_name.c_str());
+            dbus_bool_t unloaded = FALSE;
             if (!reply.error.empty())
                 complain("KWin did not unload its script: " + reply.error);
+            else if (!reply.message
+                || !dbus_message_get_args(reply.message, nullptr, DBUS_TYPE_BOOLEAN, &unloaded, DBUS_TYPE_INVALID)
+                || !unloaded)
+                complain("KWin did not unload its script: it knows no script named " + m_name);
         }
         if (!m_file.empty())
             unlink(m_file.c_str());
