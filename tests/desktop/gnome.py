@@ -7,7 +7,7 @@
                          text:TEXT, typed a character at a time
   gnome.py type PID WINDOW TEXT  types TEXT a character at a time into the focused field of the
                          window titled WINDOW of process PID, each key once the field shows
-                         what was typed before (see a11y.py)
+                         what was typed before and its completion list has settled (see a11y.py)
   gnome.py eval JS       prints what GNOME Shell makes of JS, as a JSON text
   gnome.py shot FILE     saves a picture of the screen
   gnome.py windows       prints one JSON line per window: title, pid, client type (0 Wayland, 1 X11),
@@ -86,12 +86,19 @@ def windows():
         print(json.dumps(window, ensure_ascii=False))
 
 
+def popup_shown(pid):
+    """Whether process `pid` shows a pop-up (an override-redirect window: Qt's lists and menus)."""
+    return json.loads(evaluate("""global.get_window_actors().map(a => a.meta_window)
+        .some(w => w.get_pid() === %d && w.is_override_redirect())""" % pid))
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "keys":
         keys(sys.argv[2:])
     elif sys.argv[1] == "type" and len(sys.argv) == 5:
         with Keyboard() as keyboard:
-            typed = a11y.type_checked(keyboard.press, int(sys.argv[2]), sys.argv[3], sys.argv[4])
+            pid = int(sys.argv[2])
+            typed = a11y.type_checked(keyboard.press, pid, sys.argv[3], sys.argv[4], lambda: popup_shown(pid))
         sys.exit(0 if typed else 1)
     elif sys.argv[1] == "eval":
         print(evaluate(sys.argv[2]))

@@ -11,9 +11,10 @@
                             KWin runs a script of the test's, written beside KWIN-LOG, and prints
                             its answer to KWIN-LOG (its standard error, with
                             QT_LOGGING_RULES=kwin_scripting.debug=true).
-  kde.py type PID WINDOW TEXT  types TEXT with FAKE_KEYS a character at a time into the focused
-                            field of the window titled WINDOW of process PID, each key once the
-                            field shows what was typed before (see a11y.py)
+  kde.py type KWIN-LOG PID WINDOW TEXT  types TEXT with FAKE_KEYS a character at a time into the
+                            focused field of the window titled WINDOW of process PID, each key once
+                            the field shows what was typed before and its completion list has settled
+                            (see a11y.py)
 """
 import json
 import os
@@ -40,10 +41,10 @@ function platform(w) {
     const kind = String(w).replace(/\\(.*/, "");
     return /^KWin::(X11|Xwayland)Window$/.test(kind) ? "x11" : kind == "KWin::XdgToplevelWindow" ? "wayland" : kind;
 }
-const windows = all.filter(w => w.normalWindow || w.dialog).map(w => {
+const windows = all.filter(w => w.normalWindow || w.dialog || w.popupWindow).map(w => {
     const area = workspace.clientArea(KWin.MaximizeArea, w);
     const frame = w.frameGeometry;
-    return { title: w.caption, pid: w.pid, platform: platform(w), focused: active === w,
+    return { title: w.caption, pid: w.pid, platform: platform(w), popup: w.popupWindow, focused: active === w,
              maximized: frame.x == area.x && frame.y == area.y && frame.width == area.width && frame.height == area.height,
              frame: [frame.x, frame.y, frame.width, frame.height] };
 });
@@ -51,7 +52,8 @@ print("MARKER " + JSON.stringify(windows));
 """
 
 
-def windows(log):
+def read_windows(log):
+    """The windows, as dictionaries."""
     marker = "zoraven-" + uuid.uuid4().hex
     # Beside the log, in the test's own folder: nothing is left in /tmp, also when this is killed.
     with tempfile.NamedTemporaryFile("w", suffix=".js", dir=os.path.dirname(os.path.abspath(log)),
@@ -76,9 +78,7 @@ def windows(log):
             with open(log, errors="replace") as lines:
                 answers = [line for line in lines if marker + " " in line]
             if answers:
-                for window in json.loads(answers[-1].split(marker + " ", 1)[1].rstrip().rstrip('"')):
-                    print(json.dumps(window, ensure_ascii=False))
-                return
+                return json.loads(answers[-1].split(marker + " ", 1)[1].rstrip().rstrip('"'))
             time.sleep(0.05)
         sys.exit("KWin printed no answer")
     finally:
@@ -86,6 +86,17 @@ def windows(log):
             scripting.unloadScript(marker, signature="s")
         finally:
             os.unlink(script.name)
+
+
+def windows(log):
+    for window in read_windows(log):
+        if not window["popup"]:
+            print(json.dumps(window, ensure_ascii=False))
+
+
+def popup_shown(log, pid):
+    """Whether process `pid` shows a pop-up (Qt's lists and menus are Wayland pop-ups)."""
+    return any(window["popup"] and window["pid"] == pid for window in read_windows(log))
 
 
 def shot(file):
@@ -110,7 +121,8 @@ if __name__ == "__main__":
         windows(sys.argv[2])
     elif len(sys.argv) == 3 and sys.argv[1] == "shot":
         shot(sys.argv[2])
-    elif len(sys.argv) == 5 and sys.argv[1] == "type":
-        sys.exit(0 if a11y.type_checked(press, int(sys.argv[2]), sys.argv[3], sys.argv[4]) else 1)
+    elif len(sys.argv) == 6 and sys.argv[1] == "type":
+        pid = int(sys.argv[3])
+        sys.exit(0 if a11y.type_checked(press, pid, sys.argv[4], sys.argv[5], lambda: popup_shown(sys.argv[2], pid)) else 1)
     else:
         sys.exit(__doc__)

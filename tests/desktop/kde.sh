@@ -6,7 +6,7 @@ TERMINAL=konsole
 export XDG_CURRENT_DESKTOP=KDE
 windows() { "$here/kde.py" windows "$work/kwin.log" 2>/dev/null || true; }
 keys() { "$FAKE_KEYS" "$@"; }
-type_checked() { "$here/kde.py" type "$@"; } # PID WINDOW TEXT
+type_checked() { "$here/kde.py" type "$work/kwin.log" "$@"; } # PID WINDOW TEXT
 
 start_session() {
     # kwin_wayland carries a file capability that a machine's bounding set may not allow: a copy
