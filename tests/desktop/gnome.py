@@ -2,10 +2,12 @@
 # SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Drives a GNOME Shell session as its user would, over its session bus.
-  gnome.py keys KEY...   presses and releases each key through org.gnome.Mutter.RemoteDesktop, the way
-                         the compositor takes a user's keyboard: a name (Tab, Return, space, Down) or
+  gnome.py serve IN OUT  the session's keyboard, through org.gnome.Mutter.RemoteDesktop, the way the
+                         compositor takes a user's keyboard; it takes requests on the FIFO IN and
+                         answers on the FIFO OUT:
+  gnome.py keys IN OUT KEY...  presses and releases each key: a name (Tab, Return, space, Down) or
                          text:TEXT, typed a character at a time
-  gnome.py type PID WINDOW TEXT  types TEXT a character at a time into the focused field of the
+  gnome.py type IN OUT PID WINDOW TEXT  types TEXT a character at a time into the focused field of the
                          window titled WINDOW of process PID, each key once the field shows
                          what was typed before and its completion list has settled (see a11y.py)
   gnome.py eval JS       prints what GNOME Shell makes of JS, as a JSON text
@@ -60,10 +62,30 @@ class Keyboard:
             self.symbol(symbol)
 
 
-def keys(names):
+def serve(requests, answers):
+    """One virtual keyboard for the whole session: each new one loses keys while XWayland takes on
+    its key map (seen: a Tab and a space lost under load). Reads requests, a JSON list a line,
+    from the FIFO `requests` and answers "ok" or "failed" on the FIFO `answers`."""
     with Keyboard() as keyboard:
-        for name in names:
-            keyboard.press(name)
+        while True:
+            with open(requests) as lines:
+                request = json.loads(lines.readline())
+            if request[0] == "keys":
+                for name in request[1:]:
+                    keyboard.press(name)
+                done = True
+            else:
+                pid = int(request[1])
+                done = a11y.type_checked(keyboard.press, pid, request[2], request[3], lambda: popup_shown(pid))
+            with open(answers, "w") as answer:
+                answer.write("ok\n" if done else "failed\n")
+
+
+def send(requests, answers, request):
+    with open(requests, "w") as lines:
+        lines.write(json.dumps(request) + "\n")
+    with open(answers) as answer:
+        return answer.readline().strip() == "ok"
 
 
 def evaluate(script):
@@ -93,13 +115,10 @@ def popup_shown(pid):
 
 
 if __name__ == "__main__":
-    if sys.argv[1] == "keys":
-        keys(sys.argv[2:])
-    elif sys.argv[1] == "type" and len(sys.argv) == 5:
-        with Keyboard() as keyboard:
-            pid = int(sys.argv[2])
-            typed = a11y.type_checked(keyboard.press, pid, sys.argv[3], sys.argv[4], lambda: popup_shown(pid))
-        sys.exit(0 if typed else 1)
+    if sys.argv[1] == "serve" and len(sys.argv) == 4:
+        serve(sys.argv[2], sys.argv[3])
+    elif sys.argv[1] in ("keys", "type") and len(sys.argv) >= 4:
+        sys.exit(0 if send(sys.argv[2], sys.argv[3], sys.argv[1:2] + sys.argv[4:]) else 1)
     elif sys.argv[1] == "eval":
         print(evaluate(sys.argv[2]))
     elif sys.argv[1] == "shot":

@@ -4,8 +4,8 @@
 TERMINAL=gnome-terminal
 export XDG_CURRENT_DESKTOP=GNOME
 windows() { "$here/gnome.py" windows 2>/dev/null || true; }
-keys() { "$here/gnome.py" keys "$@"; }
-type_checked() { "$here/gnome.py" type "$@"; } # PID WINDOW TEXT
+keys() { timeout 60 "$here/gnome.py" keys "$work/keys.in" "$work/keys.out" "$@"; }
+type_checked() { timeout 60 "$here/gnome.py" type "$work/keys.in" "$work/keys.out" "$@"; } # PID WINDOW TEXT
 
 start_session() {
     local version
@@ -45,6 +45,9 @@ json.dump(m, open(sys.argv[1], "w"))' "$extension/metadata.json" "$version"
     [ -n "$DISPLAY" ] || fail "GNOME Shell runs no Xwayland"
     XAUTHORITY=$(compgen -G "$XDG_RUNTIME_DIR/.mutter-Xwaylandauth.*" | head -n1)
     export DISPLAY XAUTHORITY
+    # One keyboard for the whole session.
+    mkfifo "$work/keys.in" "$work/keys.out"
+    "$here/gnome.py" serve "$work/keys.in" "$work/keys.out" 2>"$work/keyboard.log" &
     echo "ok: GNOME Shell $version"
 }
 
