@@ -4,6 +4,7 @@
 """Reads a program's widgets through the accessibility bus (AT-SPI over D-Bus), as a screen reader
 would: the tests see what a text field shows before they press the next key.
   a11y.py focused PID    prints the text of the field that has the keyboard focus in process PID
+  a11y.py focus PID      prints the role and name of what has the keyboard focus in process PID
   a11y.py texts PID      prints one JSON line per text field of PID: its window's title, role,
                          name, text, focused
 As a module: type_checked(press, pid, window, text, popup_shown) types `text` a character at a
@@ -72,6 +73,25 @@ def fields(pid, bus=None):
     return found
 
 
+def focus(pid):
+    """The role and name of the focused object of `pid`, as "ROLE: NAME", or None."""
+    bus = _bus()
+    for name, path in _applications(bus, pid):
+        todo = [path]
+        while todo:
+            node = bus.get_object(name, todo.pop(), introspect=False)
+            accessible = dbus.Interface(node, ACCESSIBLE)
+            try:
+                role = str(accessible.GetRoleName())
+                if accessible.GetState()[0] & (1 << STATE_FOCUSED):
+                    return "%s: %s" % (role, node.Get(ACCESSIBLE, "Name", dbus_interface=dbus.PROPERTIES_IFACE))
+                if role not in LISTS:
+                    todo += [child for _, child in accessible.GetChildren()]
+            except dbus.DBusException:
+                continue
+    return None
+
+
 def focused_field(pid, bus=None, window=None):
     """The focused field of `pid` (in the window titled `window`, if given) as (bus name, path), or
     None when no such field has the focus."""
@@ -127,6 +147,8 @@ if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "focused":
         where = focused_field(int(sys.argv[2]))
         sys.exit("no field has the focus") if where is None else print(text_of(_bus(), where))
+    elif len(sys.argv) == 3 and sys.argv[1] == "focus":
+        print(focus(int(sys.argv[2])) or "")
     elif len(sys.argv) == 3 and sys.argv[1] == "texts":
         for role, label, text, focused, window, _ in fields(int(sys.argv[2])):
             print(json.dumps({"window": window, "role": role, "name": label, "text": text, "focused": focused},

@@ -123,10 +123,21 @@ image=/srv/disc.bin
 : >"$image"
 export ZORAVEN_FAKE_LOG_DIR=$logs ZORAVEN_FAKE_DELAY_MS=1000
 
+# KEY, then, once the focus of process PID is on what is named "ROLE: NAME" (read over the
+# accessibility bus), the other KEYS.
+press_on() { # PID ROLE-AND-NAME KEY KEYS...
+    local pid=$1 target=$2 first=$3
+    shift 3
+    keys "$first"
+    focus_on() { [ "$("$here/a11y.py" focus "$pid" 2>/dev/null)" = "$target" ]; }
+    wait_until focus_on || fail "$first did not bring the focus to $target, but to: $("$here/a11y.py" focus "$pid" 2>&1)"
+    keys "$@"
+}
+
 # Browse (Tab from the path box), PATH typed into the dialog's name field, Return; the dialog
 # gone. Each desktop's choose_file calls it for the dialog it shows.
 type_in_file_dialog() { # FRONTEND-PID PATH
-    keys Tab space
+    press_on "$1" "push button: Browse" Tab space
     wait_until has_window "Open" || fail "no file dialog; windows: $(windows)"
     # Each '/' brings up the name field's completion list, which takes the keyboard as it opens:
     # each key goes once the field shows the one before it.
@@ -159,7 +170,8 @@ frontend_focused() { [ "$(field "$(window_line "ZORAVEN frontend")" focused)" = 
 wait_until frontend_focused || fail "the front end's window did not take the focus: $(windows)"
 choose_file "$(field "$frontend" pid)" "$image"
 # PAL (the standards are one Tab stop, PAL first), then CONVERT IMAGE.
-keys Tab space Tab space
+press_on "$(field "$frontend" pid)" "radio button: PAL" Tab space
+press_on "$(field "$frontend" pid)" "push button: CONVERT IMAGE" Tab space
 converter_started() { compgen -G "$logs/converter-*" >/dev/null; }
 wait_until converter_started || fail "no converter started; windows: $(windows); front end: $(cat "$work/frontend.err")"
 record=$(compgen -G "$logs/converter-*")
