@@ -120,8 +120,9 @@ void waitForEnter()
     }
 }
 
-// zoraven-maximize, beside this helper's own file, has the terminal's window maximized.
-void startMaximizer()
+// zoraven-maximize, beside this helper's own file, has the terminal's window titled `title`
+// maximized.
+void startMaximizer(const std::string& title)
 {
     std::string self(4096, '\0');
     const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
@@ -129,7 +130,7 @@ void startMaximizer()
         return;
     self.resize(static_cast<std::size_t>(length));
     const std::string maximizer = self.substr(0, self.rfind('/') + 1) + "zoraven-maximize";
-    const pid_t pid = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()) }, zoraven::Session::Own);
+    const pid_t pid = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()), title }, zoraven::Session::Own);
     if (pid > 0)
         waitpid(pid, nullptr, 0);
 }
@@ -185,10 +186,11 @@ int main(int argc, char** argv)
         waitForEnter();
         return 0;
     }
-    if (maximize)
-        startMaximizer();
     std::setlocale(LC_CTYPE, "");
     const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    const std::string shown = zoraven::displayText(commandLine, utf8);
+    if (maximize)
+        startMaximizer(shown);
 
     struct sigaction closing { };
     closing.sa_handler = endWithTheWindow;
@@ -199,7 +201,6 @@ int main(int argc, char** argv)
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGQUIT, SIG_IGN);
 
-    const std::string shown = zoraven::displayText(commandLine, utf8);
     if (isatty(STDOUT_FILENO))
         writeAll(STDOUT_FILENO, "\033]0;" + shown + "\007");
     writeAll(STDOUT_FILENO, shown + "\n");

@@ -38,8 +38,10 @@ if [ "$mode" != run ]; then
     # The checkout's checks: licences, and building and linting the Debian package.
     packages+=(reuse git xz-utils build-essential dpkg-dev debhelper lintian)
     # Real desktop sessions: GNOME Shell and KWin with their Xwayland, konsole's Wayland plugin,
-    # KWin's fake input protocol, and Python's D-Bus binding to drive and read them.
-    packages+=(gnome-shell mutter xwayland kwin-wayland qtwayland5 plasma-wayland-protocols python3-dbus util-linux)
+    # KWin's fake input protocol, Python's D-Bus binding to drive and read them, and the
+    # accessibility bus, over which they read the file dialog's fields.
+    packages+=(gnome-shell mutter xwayland kwin-wayland qtwayland5 plasma-wayland-protocols python3-dbus util-linux
+        at-spi2-core)
 fi
 
 as_root() {
