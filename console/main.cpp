@@ -130,7 +130,8 @@ void startMaximizer(const std::string& title)
         return;
     self.resize(static_cast<std::size_t>(length));
     const std::string maximizer = self.substr(0, self.rfind('/') + 1) + "zoraven-maximize";
-    const pid_t pid = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()), title }, zoraven::Session::Own);
+    const pid_t pid
+        = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()), title }, zoraven::Session::Own);
     if (pid > 0)
         waitpid(pid, nullptr, 0);
 }

@@ -139,8 +139,8 @@ xcb_window_t managedWindowHolding(XConnection& display, xcb_window_t window, con
 }
 
 // The newest managed window that `pid` owns and that shows `title`, or none.
-xcb_window_t titledWindowOf(XConnection& display, pid_t pid, std::string_view title,
-    const std::vector<uint32_t>& managed)
+xcb_window_t titledWindowOf(
+    XConnection& display, pid_t pid, std::string_view title, const std::vector<uint32_t>& managed)
 {
     const xcb_atom_t pidAtom = display.atom("_NET_WM_PID");
     const xcb_atom_t name = display.atom("_NET_WM_NAME");
@@ -239,7 +239,8 @@ public:
             return;
         }
         dbus_connection_set_exit_on_disconnect(m_bus, FALSE);
-        static const DBusObjectPathVTable kReports = { nullptr, &KWinScript::report, nullptr, nullptr, nullptr, nullptr };
+        static const DBusObjectPathVTable kReports
+            = { nullptr, &KWinScript::report, nullptr, nullptr, nullptr, nullptr };
         dbus_connection_register_object_path(m_bus, kReportPath, &kReports, this);
     }
     ~KWinScript()
@@ -278,7 +279,8 @@ public:
         dbus_int32_t number = -1;
         if (!loaded.error.empty() || !loaded.message
             || !dbus_message_get_args(loaded.message, nullptr, DBUS_TYPE_INT32, &number, DBUS_TYPE_INVALID)) {
-            complain("KWin did not load the script: " + (loaded.error.empty() ? "no number in its answer" : loaded.error));
+            complain(
+                "KWin did not load the script: " + (loaded.error.empty() ? "no number in its answer" : loaded.error));
             return Outcome::Failed;
         }
         m_loaded = true;
@@ -298,8 +300,7 @@ public:
         }
         const auto deadline = std::chrono::steady_clock::now() + kLookFor;
         while (!m_reported && std::chrono::steady_clock::now() < deadline
-            && dbus_connection_read_write_dispatch(m_bus, 100)) {
-        }
+            && dbus_connection_read_write_dispatch(m_bus, 100)) { }
         if (m_reported)
             return Outcome::Maximized;
         complain("KWin maximized no window of process " + std::to_string(terminal) + " titled " + quoted(title));
@@ -402,8 +403,8 @@ added.connect(watch);
     }
 
     // A call to KWin with up to two text arguments; any error reply is one.
-    Reply call(const char* path, const char* interface, const char* method, const char* first,
-        const char* second = nullptr)
+    Reply call(
+        const char* path, const char* interface, const char* method, const char* first, const char* second = nullptr)
     {
         Reply reply;
         DBusMessage* message = dbus_message_new_method_call("org.kde.KWin", path, interface, method);
