@@ -5,6 +5,7 @@
 
 #include "converter_launch.h"
 #include "run_claim.h"
+#include "terminal_choice.h"
 #include "terminal_passage.h"
 #include "terminal_table.h"
 
@@ -94,6 +95,30 @@ constexpr std::string_view kWindowVariables[] = {
     "XDG_ACTIVATION_TOKEN",
 };
 
+// The terminals that the user chose, best first: the desktop's own setting, then the terminal
+// that xdg-terminal-exec starts because an xdg-terminals.list names it. A chosen terminal with a
+// row of ours runs with that row; one without runs through xdg-terminal-exec, which can start
+// only the one it would choose itself, and only where it is installed.
+std::vector<const Terminal*> chosenTerminals(const std::string& path, std::string_view desktop)
+{
+    const ChoicePlaces places = ChoicePlaces::ofThisProcess(path);
+    std::vector<std::string> programs = desktopsChosenTerminals(places, desktop);
+    const bool haveTerminalExec = findOnPath(path, kThroughXdgTerminalExec.program).has_value();
+    const std::optional<std::string> listed
+        = haveTerminalExec ? listedTerminal(places, desktop) : std::optional<std::string>();
+    if (listed)
+        programs.push_back(*listed);
+    std::vector<const Terminal*> chosen;
+    for (const std::string& program : programs) {
+        const Terminal* terminal = findTerminal(program);
+        if (!terminal && program == listed)
+            terminal = &kThroughXdgTerminalExec;
+        if (terminal && std::find(chosen.begin(), chosen.end(), terminal) == chosen.end())
+            chosen.push_back(terminal);
+    }
+    return chosen;
+}
+
 } // namespace
 
 std::vector<std::string> environmentForTerminals()
@@ -123,8 +148,9 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
                    "/tmp), so no terminal is tried: zoraven runs without a window\n",
             stderr);
     // Without a claim there would be no telling a late helper from none: no terminal is tried.
-    const std::vector<const Terminal*> order
-        = folder ? terminalsInOrder(kTerminals, desktop ? desktop : "") : std::vector<const Terminal*> {};
+    const std::vector<const Terminal*> order = folder
+        ? terminalsInOrder(kTerminals, desktop ? desktop : "", chosenTerminals(path, desktop ? desktop : ""))
+        : std::vector<const Terminal*> {};
     std::vector<std::string> mayStillCome;
     std::string settled;
     for (const Terminal* terminal : order) {

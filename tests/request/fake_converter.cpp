@@ -6,13 +6,16 @@
 //   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM and WINDOWID ("-"
 //   for none), then "argv" and every argument followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
-// As a terminal it runs what follows its run option (-e, -x or --), with no input, its output
+// As a terminal it runs what follows its run option (-e, -x or --; as kitty, what follows its
+// options), with no input, its output
 // written to $ZORAVEN_FAKE_LOG_DIR/output-<pid>;
 // as qterminal it first joins that command and splits it again at blanks, as qterminal does. The
 // terminal that $ZORAVEN_FAKE_ODD_TERMINAL names misbehaves: with $ZORAVEN_FAKE_TERMINAL_EXIT it
 // exits at once with that status, and runs nothing; with $ZORAVEN_FAKE_TERMINAL_DELAY_MS as well,
 // a process it leaves behind (as a terminal hands its window to another instance) runs the
 // command after that delay, recorded as "late"; with the delay alone, it runs the command late.
+// As xdg-terminal-exec it is recorded as "chooser", and starts the terminal that the first line of
+// $XDG_CONFIG_HOME/xdg-terminals.list names ("NAME.desktop" starts NAME) with -e and its command.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -108,10 +111,27 @@ int main(int argc, char** argv)
     if (const char* delay = std::getenv("ZORAVEN_FAKE_DELAY_MS"); delay && !isTerminal)
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
 
-    record(logDir, isTerminal ? "terminal" : "converter", started, argc, argv);
+    const std::string name = std::filesystem::path(argv[0]).filename();
+    const bool isChooser = name == "xdg-terminal-exec";
+    record(logDir, isChooser ? "chooser" : isTerminal ? "terminal" : "converter", started, argc, argv);
 
+    if (isChooser) {
+        const char* config = std::getenv("XDG_CONFIG_HOME");
+        std::ifstream list(std::string(config ? config : "") + "/xdg-terminals.list");
+        std::string entry;
+        if (!std::getline(list, entry) || !entry.ends_with(".desktop"))
+            return 1;
+        std::string terminal = entry.substr(0, entry.size() - 8);
+        std::vector<char*> args { terminal.data(), const_cast<char*>("-e") };
+        for (int i = 1; i < argc; ++i) {
+            if (i > 1 || std::strcmp(argv[i], "--") != 0)
+                args.push_back(argv[i]);
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        return 127;
+    }
     if (isTerminal) {
-        const std::string name = std::filesystem::path(argv[0]).filename();
         const char* odd = std::getenv("ZORAVEN_FAKE_ODD_TERMINAL");
         if (odd && name == odd) {
             const char* status = std::getenv("ZORAVEN_FAKE_TERMINAL_EXIT");
@@ -123,8 +143,14 @@ int main(int argc, char** argv)
             if (status)
                 record(logDir, "late", monotonicNs(), argc, argv);
         }
+        // kitty takes its command after its options, without a run option.
+        int kittyCommand = 1;
+        while (name == "kitty" && kittyCommand < argc && argv[kittyCommand][0] == '-')
+            kittyCommand += std::strcmp(argv[kittyCommand], "-T") == 0 ? 2 : 1;
         for (int i = 1; i + 1 < argc; ++i) {
-            if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0 || std::strcmp(argv[i], "--") == 0) {
+            if (name == "kitty" ? i + 1 == kittyCommand
+                                : std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0
+                        || std::strcmp(argv[i], "--") == 0) {
                 freopen("/dev/null", "r", stdin);
                 const std::string output = std::string(logDir) + "/output-" + std::to_string(getpid());
                 freopen(output.c_str(), "w", stdout);
