@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -341,6 +342,26 @@ std::optional<std::string> listedTerminal(const ChoicePlaces& places, std::strin
                 if (std::optional<std::string> program = desktopEntryProgram(places, id, true))
                     return program;
             }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> terminalEntryFor(const ChoicePlaces& places, std::string_view program)
+{
+    for (const std::string& folder : inDataFolders(places, "applications")) {
+        std::error_code error;
+        std::vector<std::string> ids;
+        for (const auto& file : std::filesystem::directory_iterator(folder, error)) {
+            std::string id = file.path().filename().string();
+            if (id.ends_with(".desktop"))
+                ids.push_back(std::move(id));
+        }
+        // The same entry whichever order the folder lists its files in.
+        std::sort(ids.begin(), ids.end());
+        for (const std::string& id : ids) {
+            if (desktopEntryProgram(places, id, true) == program)
+                return id;
         }
     }
     return std::nullopt;

@@ -41,6 +41,10 @@ std::vector<std::string> desktopsChosenTerminals(const ChoicePlaces& places, std
 // installed, as the file name of its program. Nothing when no list names an installed one.
 std::optional<std::string> listedTerminal(const ChoicePlaces& places, std::string_view currentDesktop);
 
+// The id of an installed desktop entry of a terminal emulator whose program is `program` (a file
+// name), the user's entries first, for xdg-terminal-exec to be told to start it; or nothing.
+std::optional<std::string> terminalEntryFor(const ChoicePlaces& places, std::string_view program);
+
 // The text of the string value of `key` (a full dconf path) in a dconf database file, or nothing.
 std::optional<std::string> dconfString(const std::string& databaseFile, std::string_view key);
 

@@ -63,6 +63,12 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
             { { "config/xdg-terminals.list", "ghostty.desktop\n" },
                 { "data/applications/ghostty.desktop", ghosttyEntry } },
             true },
+        // xdg-terminal-exec is told which terminal the desktop's setting names, and the
+        // converter is given the session's XDG_CONFIG_DIRS back.
+        { "KDE", "ghostty",
+            { { "config/kdeglobals", "[General]\nTerminalApplication=ghostty\n" },
+                { "data/applications/ghostty.desktop", ghosttyEntry } },
+            true },
         // A choice that names nothing installed, or needs what is missing, changes nothing.
         { "KDE", "konsole",
             { { "config/kdeglobals", "[General]\nTerminalApplication=wezterm\nTerminalService=wezterm.desktop\n" } } },
@@ -137,7 +143,8 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
                 return !word.empty() && std::all_of(word.begin(), word.end(), [](char ch) { return ch > ' ' && ch < 0x7F; })
                     && word.find_first_of("\"'\\$`") == std::string::npos;
             })) << argv[2];
-            EXPECT_EQ(argv[4], "--maximize");
+            EXPECT_EQ(argv[argv.size() - 6], "--maximize");
+            EXPECT_EQ(converter[0].fields.at("configdirs"), (root / "config-dirs").string());
         }
         reapAll();
         clearRecords();

@@ -3,8 +3,8 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
 //   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what
-//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM and WINDOWID ("-"
-//   for none), then "argv" and every argument followed by a NUL byte.
+//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM, WINDOWID and
+//   XDG_CONFIG_DIRS ("-" for none), then "argv" and every argument followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
 // As a terminal it runs what follows its run option (-e, -x or --; as kitty, what follows its
 // options), with no input, its output
@@ -15,7 +15,8 @@
 // a process it leaves behind (as a terminal hands its window to another instance) runs the
 // command after that delay, recorded as "late"; with the delay alone, it runs the command late.
 // As xdg-terminal-exec it is recorded as "chooser", and starts the terminal that the first line of
-// $XDG_CONFIG_HOME/xdg-terminals.list names ("NAME.desktop" starts NAME) with -e and its command.
+// the first xdg-terminals.list names (in $XDG_CONFIG_HOME, then in each of $XDG_CONFIG_DIRS;
+// "NAME.desktop" starts NAME) with -e and its command.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -83,6 +84,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     }
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const char* window = std::getenv("WINDOWID");
+    const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
     const std::string name = std::string(role) + "-" + std::to_string(getpid());
     const std::filesystem::path partial = logDir / ("." + name);
     {
@@ -90,7 +92,8 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
             << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd "
             << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-")
-            << "\nwindow " << (window ? window : "-") << "\nargv\n";
+            << "\nwindow " << (window ? window : "-") << "\nconfigdirs " << (configDirs ? configDirs : "-")
+            << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }
@@ -116,10 +119,17 @@ int main(int argc, char** argv)
     record(logDir, isChooser ? "chooser" : isTerminal ? "terminal" : "converter", started, argc, argv);
 
     if (isChooser) {
-        const char* config = std::getenv("XDG_CONFIG_HOME");
-        std::ifstream list(std::string(config ? config : "") + "/xdg-terminals.list");
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+        std::string folders = std::string(home ? home : "") + ":" + (dirs ? dirs : "");
         std::string entry;
-        if (!std::getline(list, entry) || !entry.ends_with(".desktop"))
+        for (std::size_t at = 0; at < folders.size() && entry.empty(); at = folders.find(':', at) + 1) {
+            std::ifstream list(folders.substr(at, folders.find(':', at) - at) + "/xdg-terminals.list");
+            std::getline(list, entry);
+            if (folders.find(':', at) == std::string::npos)
+                break;
+        }
+        if (!entry.ends_with(".desktop"))
             return 1;
         std::string terminal = entry.substr(0, entry.size() - 8);
         std::vector<char*> args { terminal.data(), const_cast<char*>("-e") };
