@@ -102,6 +102,7 @@ constexpr std::string_view kWindowVariables[] = {
 struct Attempt {
     const Terminal* terminal;
     std::string entry;
+    std::string name {}; // the terminal's program, where it is not the row's
     bool operator==(const Attempt&) const = default;
 };
 
@@ -133,14 +134,16 @@ std::vector<Attempt> chosenTerminals(const std::string& path, std::string_view d
         if (const Terminal* terminal = findTerminal(program))
             add({ terminal, {} });
         else if (program == listed)
-            add({ &kThroughXdgTerminalExec, {} });
+            add({ &kThroughXdgTerminalExec, {}, program });
         else if (haveTerminalExec && !listedByUser) {
             if (std::optional<std::string> entry = terminalEntryFor(places, program))
-                add({ &kThroughXdgTerminalExec, std::move(*entry) });
+                add({ &kThroughXdgTerminalExec, std::move(*entry), program });
         }
     }
-    if (listed)
-        add({ findTerminal(*listed) ? findTerminal(*listed) : &kThroughXdgTerminalExec, {} });
+    if (listed && findTerminal(*listed))
+        add({ findTerminal(*listed), {} });
+    else if (listed)
+        add({ &kThroughXdgTerminalExec, {}, *listed });
     return chosen;
 }
 
@@ -269,7 +272,7 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
         if (pid < 0)
             claimRun(claim);
         if (outcome == Outcome::CameUp) {
-            settled = std::string(terminal->program);
+            settled = attempt.name.empty() ? std::string(terminal->program) : attempt.name;
             break;
         }
         if (outcome == Outcome::GivenUp)
