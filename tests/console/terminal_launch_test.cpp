@@ -216,6 +216,9 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
             setenv("ZORAVEN_FAKE_LOG_DIR", (folder / "logs").c_str(), 1);
             setenv("ZORAVEN_FAKE_ODD_TERMINAL", "konsole", 1);
             setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+            // No terminal that the user chose comes first.
+            for (const char* base : { "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS" })
+                setenv(base, (folder / "no-settings").c_str(), 1);
             setenv("PATH", c.path.c_str(), 1);
             if (!c.exit.empty())
                 setenv("ZORAVEN_FAKE_TERMINAL_EXIT", c.exit.c_str(), 1);
