@@ -211,7 +211,8 @@ std::vector<std::string> kdeChoice(const ChoicePlaces& places)
         if (std::optional<std::string> program = desktopEntryProgram(places, *service, false))
             chosen.push_back(std::move(*program));
     }
-    if (std::optional<std::string> program = installedCommand(places, firstValue(files, "General", "TerminalApplication")))
+    if (std::optional<std::string> program
+        = installedCommand(places, firstValue(files, "General", "TerminalApplication")))
         chosen.push_back(std::move(*program));
     return chosen;
 }
@@ -227,7 +228,8 @@ std::vector<std::string> xfceChoice(const ChoicePlaces& places)
     for (const std::string& file : inDataFolders(places, "xfce4/helpers/" + *helper + ".desktop")) {
         if (!readFile(file))
             continue;
-        for (const std::string& binary : splitAt(iniValue(file, "Desktop Entry", "X-XFCE-Binaries").value_or(""), ';')) {
+        for (const std::string& binary :
+            splitAt(iniValue(file, "Desktop Entry", "X-XFCE-Binaries").value_or(""), ';')) {
             if (std::optional<std::string> program = installed(places, binary))
                 return { std::move(*program) };
         }
@@ -247,7 +249,8 @@ std::vector<std::string> xfceChoice(const ChoicePlaces& places)
 
 std::vector<std::string> dconfChoice(const ChoicePlaces& places, std::string_view key)
 {
-    if (std::optional<std::string> program = installedCommand(places, dconfString(places.configHome + "/dconf/user", key)))
+    if (std::optional<std::string> program
+        = installedCommand(places, dconfString(places.configHome + "/dconf/user", key)))
         return { std::move(*program) };
     return {};
 }

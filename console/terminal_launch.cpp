@@ -174,7 +174,8 @@ std::optional<std::vector<std::string>> steerTo(const std::string& entry, const 
     // env takes its options before the variables it sets.
     std::vector<std::string> words { *env };
     std::vector<std::string> settings;
-    for (const auto& [name, value] : { std::pair { "XDG_CONFIG_DIRS", dirs }, std::pair { "XTE_CACHE_ENABLED", cache } }) {
+    for (const auto& [name, value] :
+        { std::pair { "XDG_CONFIG_DIRS", dirs }, std::pair { "XTE_CACHE_ENABLED", cache } }) {
         if (value) {
             settings.push_back(std::string(name) + "=" + value);
         } else {

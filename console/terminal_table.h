@@ -110,8 +110,8 @@ const Terminal* findTerminal(std::string_view program);
 // `terminals` in the order they are tried: `chosen` (the user's choice) first, then those of the
 // desktops that `currentDesktop` (an XDG_CURRENT_DESKTOP value, names separated by ':') names, in
 // its order, then the rest as listed.
-std::vector<const Terminal*> terminalsInOrder(std::span<const Terminal> terminals, std::string_view currentDesktop,
-    std::span<const Terminal* const> chosen = {});
+std::vector<const Terminal*> terminalsInOrder(
+    std::span<const Terminal> terminals, std::string_view currentDesktop, std::span<const Terminal* const> chosen = {});
 
 // The argument vector that runs `program` with `arguments` inside `terminal`.
 std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,

@@ -140,7 +140,8 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
             EXPECT_EQ(chooser.at(0).argv.at(1), "--");
             EXPECT_EQ(argv[1], "-e");
             EXPECT_TRUE(std::all_of(argv.begin() + 2, argv.end(), [](const std::string& word) {
-                return !word.empty() && std::all_of(word.begin(), word.end(), [](char ch) { return ch > ' ' && ch < 0x7F; })
+                return !word.empty()
+                    && std::all_of(word.begin(), word.end(), [](char ch) { return ch > ' ' && ch < 0x7F; })
                     && word.find_first_of("\"'\\$`") == std::string::npos;
             })) << argv[2];
             EXPECT_EQ(argv[argv.size() - 6], "--maximize");
