@@ -5,6 +5,7 @@
 
 #include "converter_launch.h"
 #include "run_claim.h"
+#include "terminal_choice.h"
 #include "terminal_passage.h"
 #include "terminal_table.h"
 
@@ -13,10 +14,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string_view>
 #include <thread>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,6 +97,96 @@ constexpr std::string_view kWindowVariables[] = {
     "XDG_ACTIVATION_TOKEN",
 };
 
+// One terminal to try. `entry`, for xdg-terminal-exec only: the desktop entry that it is told to
+// start, through an xdg-terminals.list of our own that comes before the system's lists.
+struct Attempt {
+    const Terminal* terminal;
+    std::string entry;
+    std::string name {}; // the terminal's program, where it is not the row's
+    bool operator==(const Attempt&) const = default;
+};
+
+// The terminals that the user chose, best first: the desktop's own setting, then the terminal
+// that xdg-terminal-exec starts because an xdg-terminals.list names it. A chosen terminal with a
+// row of ours runs with that row; one without runs through xdg-terminal-exec, where that is
+// installed. It starts the terminal of the user's own xdg-terminals.list when there is one, so a
+// terminal that the desktop's setting names can be started through it only where the user's own
+// list names none or that one.
+std::vector<Attempt> chosenTerminals(const std::string& path, std::string_view desktop)
+{
+    const ChoicePlaces places = ChoicePlaces::ofThisProcess(path);
+    const std::vector<std::string> programs = desktopsChosenTerminals(places, desktop);
+    std::optional<std::string> listed;
+    std::optional<std::string> listedByUser;
+    const bool haveTerminalExec = findOnPath(path, kThroughXdgTerminalExec.program).has_value();
+    if (haveTerminalExec) {
+        listed = listedTerminal(places, desktop);
+        ChoicePlaces userOnly = places;
+        userOnly.configDirs.clear();
+        listedByUser = listedTerminal(userOnly, desktop);
+    }
+    std::vector<Attempt> chosen;
+    const auto add = [&chosen](Attempt attempt) {
+        if (std::find(chosen.begin(), chosen.end(), attempt) == chosen.end())
+            chosen.push_back(std::move(attempt));
+    };
+    for (const std::string& program : programs) {
+        if (const Terminal* terminal = findTerminal(program))
+            add({ terminal, {} });
+        else if (program == listed)
+            add({ &kThroughXdgTerminalExec, {}, program });
+        else if (haveTerminalExec && !listedByUser) {
+            if (std::optional<std::string> entry = terminalEntryFor(places, program))
+                add({ &kThroughXdgTerminalExec, std::move(*entry), program });
+        }
+    }
+    if (listed && findTerminal(*listed))
+        add({ findTerminal(*listed), {} });
+    else if (listed)
+        add({ &kThroughXdgTerminalExec, {}, *listed });
+    return chosen;
+}
+
+// What runs `entry` through xdg-terminal-exec: an xdg-terminals.list naming it, in a folder put
+// before XDG_CONFIG_DIRS in the terminal's environment, and the words that give the helper this
+// process's XDG_CONFIG_DIRS back (through env, as the terminal passes its environment on).
+// Nothing when they would not be plain words.
+std::optional<std::vector<std::string>> steerTo(const std::string& entry, const ClaimFolder& folder, int number,
+    const std::string& path, std::vector<std::string>& environment)
+{
+    // Where every system has it, whatever PATH says.
+    const std::optional<std::string> env
+        = isExecutableFile("/usr/bin/env") ? std::optional<std::string>("/usr/bin/env") : findOnPath(path, "env");
+    const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+    const char* cache = std::getenv("XTE_CACHE_ENABLED");
+    if (!env || !isPlainWord(*env) || (dirs && !isPlainWord(dirs)) || (cache && !isPlainWord(cache)))
+        return std::nullopt;
+    const std::string lists = folder.path() + "/lists-" + std::to_string(number);
+    if (mkdir(lists.c_str(), 0700) != 0)
+        return std::nullopt;
+    std::ofstream(lists + "/xdg-terminals.list") << entry << "\n";
+    std::erase_if(environment, [](const std::string& variable) {
+        return variable.starts_with("XDG_CONFIG_DIRS=") || variable.starts_with("XTE_CACHE_ENABLED=");
+    });
+    environment.push_back("XDG_CONFIG_DIRS=" + lists + ":" + (dirs && *dirs ? dirs : "/etc/xdg"));
+    // Its cache would remember this choice for the user's next call of it.
+    environment.emplace_back("XTE_CACHE_ENABLED=0");
+    // env takes its options before the variables it sets.
+    std::vector<std::string> words { *env };
+    std::vector<std::string> settings;
+    for (const auto& [name, value] :
+        { std::pair { "XDG_CONFIG_DIRS", dirs }, std::pair { "XTE_CACHE_ENABLED", cache } }) {
+        if (value) {
+            settings.push_back(std::string(name) + "=" + value);
+        } else {
+            words.emplace_back("-u");
+            words.emplace_back(name);
+        }
+    }
+    words.insert(words.end(), settings.begin(), settings.end());
+    return words;
+}
+
 } // namespace
 
 std::vector<std::string> environmentForTerminals()
@@ -123,11 +216,24 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
                    "/tmp), so no terminal is tried: zoraven runs without a window\n",
             stderr);
     // Without a claim there would be no telling a late helper from none: no terminal is tried.
-    const std::vector<const Terminal*> order
-        = folder ? terminalsInOrder(kTerminals, desktop ? desktop : "") : std::vector<const Terminal*> {};
+    std::vector<Attempt> order;
+    if (folder) {
+        order = chosenTerminals(path, desktop ? desktop : "");
+        std::vector<const Terminal*> rows;
+        for (const Attempt& attempt : order) {
+            if (attempt.terminal != &kThroughXdgTerminalExec)
+                rows.push_back(attempt.terminal);
+        }
+        for (const Terminal* terminal : terminalsInOrder(kTerminals, desktop ? desktop : "", rows)) {
+            if (std::find(rows.begin(), rows.end(), terminal) == rows.end())
+                order.push_back({ terminal, {} });
+        }
+    }
     std::vector<std::string> mayStillCome;
     std::string settled;
-    for (const Terminal* terminal : order) {
+    int tried = 0;
+    for (const Attempt& attempt : order) {
+        const Terminal* terminal = attempt.terminal;
         const std::optional<std::string> file = findOnPath(path, terminal->program);
         if (!file)
             continue;
@@ -136,6 +242,15 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
         // terminal could mangle on the way.
         if ((terminal->splitsCommand && !isPlainWord(program)) || !isValidUtf8(program))
             program = folder->plainPathTo(helper);
+        std::vector<std::string> terminalEnvironment = environment;
+        std::vector<std::string> steering;
+        if (!attempt.entry.empty()) {
+            std::optional<std::vector<std::string>> words
+                = steerTo(attempt.entry, *folder, ++tried, path, terminalEnvironment);
+            if (!words)
+                continue;
+            steering = std::move(*words);
+        }
         const std::string claim = program.empty() ? std::string() : folder->newClaim();
         if (claim.empty())
             continue;
@@ -146,14 +261,19 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
         if (terminal->keepsWindow)
             options.emplace_back(kWindowStaysOption);
         options.insert(options.end(), arguments.begin(), arguments.end());
+        if (!steering.empty()) {
+            options.insert(options.begin(), program);
+            options.insert(options.begin(), steering.begin() + 1, steering.end());
+            program = steering.front();
+        }
 
-        const pid_t pid
-            = spawnProgram(*file, terminalArguments(*terminal, program, options, title), Session::Own, &environment);
+        const pid_t pid = spawnProgram(
+            *file, terminalArguments(*terminal, program, options, title), Session::Own, &terminalEnvironment);
         const Outcome outcome = pid < 0 ? Outcome::Failed : watch(pid, claim);
         if (pid < 0)
             claimRun(claim);
         if (outcome == Outcome::CameUp) {
-            settled = std::string(terminal->program);
+            settled = attempt.name.empty() ? std::string(terminal->program) : attempt.name;
             break;
         }
         if (outcome == Outcome::GivenUp)

@@ -14,13 +14,16 @@ const Terminal* findTerminal(std::string_view program)
     return row == std::end(kTerminals) ? nullptr : &*row;
 }
 
-std::vector<const Terminal*> terminalsInOrder(std::span<const Terminal> terminals, std::string_view currentDesktop)
+std::vector<const Terminal*> terminalsInOrder(
+    std::span<const Terminal> terminals, std::string_view currentDesktop, std::span<const Terminal* const> chosen)
 {
     std::vector<const Terminal*> order;
     const auto add = [&order](const Terminal& terminal) {
         if (std::find(order.begin(), order.end(), &terminal) == order.end())
             order.push_back(&terminal);
     };
+    for (const Terminal* terminal : chosen)
+        add(*terminal);
     while (!currentDesktop.empty()) {
         const std::size_t colon = currentDesktop.find(':');
         const std::string_view desktop = currentDesktop.substr(0, colon);

@@ -97,12 +97,21 @@ inline constexpr Terminal kTerminals[] = {
         .runOption = "--" },
 };
 
+// A terminal that the user chose and that has no row here, started through xdg-terminal-exec,
+// which knows from the terminal's desktop entry how to give it a command. What that terminal
+// does with its command line is not known: the helper is given one of plain words, maximizes the
+// window and titles it itself.
+inline constexpr Terminal kThroughXdgTerminalExec
+    = { .program = "xdg-terminal-exec", .runOption = "--", .maximizes = false, .splitsCommand = true };
+
 // The row of the terminal whose program is named `program`, or nothing.
 const Terminal* findTerminal(std::string_view program);
 
-// `terminals` in the order they are tried: those of the desktops that `currentDesktop` (an
-// XDG_CURRENT_DESKTOP value, names separated by ':') names, in its order, then the rest as listed.
-std::vector<const Terminal*> terminalsInOrder(std::span<const Terminal> terminals, std::string_view currentDesktop);
+// `terminals` in the order they are tried: `chosen` (the user's choice) first, then those of the
+// desktops that `currentDesktop` (an XDG_CURRENT_DESKTOP value, names separated by ':') names, in
+// its order, then the rest as listed.
+std::vector<const Terminal*> terminalsInOrder(
+    std::span<const Terminal> terminals, std::string_view currentDesktop, std::span<const Terminal* const> chosen = {});
 
 // The argument vector that runs `program` with `arguments` inside `terminal`.
 std::vector<std::string> terminalArguments(const Terminal& terminal, const std::string& program,

@@ -20,15 +20,29 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
 {
     install(bin(), "zoraven");
     fs::copy_file(CONSOLE_HELPER, own() / "zoraven-console");
-    for (const char* terminal : { "xterm", "konsole", "gnome-terminal", "qterminal" })
+    // ghostty stands in for a terminal that has no row of ours.
+    for (const char* terminal : { "xterm", "konsole", "gnome-terminal", "qterminal", "kitty", "ghostty" })
         install(terminals(), terminal);
+    const fs::path terminalExec = root / "xdg-terminal-exec";
+    fs::create_directory(terminalExec);
+    install(terminalExec, "xdg-terminal-exec");
     const std::string path = terminals().string() + ":" + bin().string();
     const std::string image = "/img/My \"Images\"/$(x) ;&|\xff.iso";
     const fs::path converterFile = bin() / "zoraven";
 
+    // The user's settings, in folders of this test's own (files relative to them).
+    const fs::path home = root / "home";
+    const fs::path config = root / "config";
+    const fs::path data = root / "data";
+    const std::string kittyEntry = "[Desktop Entry]\nType=Application\nName=kitty\nTryExec=kitty\nExec=kitty\n"
+                                   "Categories=System;TerminalEmulator;\n";
+    const std::string ghosttyEntry
+        = "[Desktop Entry]\nType=Application\nName=Ghostty\nExec=ghostty\nCategories=System;TerminalEmulator;\n";
     struct Case {
         std::string desktop;
         std::string terminal;
+        std::vector<std::pair<std::string, std::string>> settings {}; // under config/ or data/
+        bool haveTerminalExec = false;
     };
     const Case cases[] = {
         { "KDE", "konsole" },
@@ -37,17 +51,53 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
         { "LXQt", "qterminal" }, // splits its command at blanks
         { "XFCE", "xterm" }, // its own is not installed
         { "", "xterm" },
+        // The user's choice comes first.
+        { "KDE", "kitty",
+            { { "config/kdeglobals", "[General]\nTerminalApplication=kitty\nTerminalService=kitty.desktop\n" },
+                { "data/applications/kitty.desktop", kittyEntry } } },
+        { "XFCE", "kitty",
+            { { "config/xfce4/helpers.rc", "TerminalEmulator=kitty\n" },
+                { "data/xfce4/helpers/kitty.desktop",
+                    "[Desktop Entry]\nType=X-XFCE-Helper\nX-XFCE-Binaries=kitty;\nX-XFCE-Commands=%B;\n" } } },
+        { "ubuntu:GNOME", "ghostty",
+            { { "config/xdg-terminals.list", "ghostty.desktop\n" },
+                { "data/applications/ghostty.desktop", ghosttyEntry } },
+            true },
+        // xdg-terminal-exec is told which terminal the desktop's setting names, and the
+        // converter is given the session's XDG_CONFIG_DIRS back.
+        { "KDE", "ghostty",
+            { { "config/kdeglobals", "[General]\nTerminalApplication=ghostty\n" },
+                { "data/applications/ghostty.desktop", ghosttyEntry } },
+            true },
+        // A choice that names nothing installed, or needs what is missing, changes nothing.
+        { "KDE", "konsole",
+            { { "config/kdeglobals", "[General]\nTerminalApplication=wezterm\nTerminalService=wezterm.desktop\n" } } },
+        { "ubuntu:GNOME", "gnome-terminal",
+            { { "config/xdg-terminals.list", "ghostty.desktop\n" },
+                { "data/applications/ghostty.desktop", ghosttyEntry } } },
     };
     // The helper looks for the terminals on its PATH and asks the session for its desktop. The
     // front end was itself started from a terminal window, whose names must not reach the new one.
     const std::string ownPath = std::getenv("PATH");
-    setenv("PATH", path.c_str(), 1);
+    const char* ownHome = std::getenv("HOME");
+    const std::string savedHome = ownHome ? ownHome : "";
     setenv("WINDOWID", "4194318", 1);
     setenv("KONSOLE_DBUS_WINDOW", "/Windows/1", 1);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (root / "config-dirs").c_str(), 1);
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    setenv("XDG_DATA_DIRS", (root / "data-dirs").c_str(), 1);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.desktop);
+        SCOPED_TRACE(c.desktop + " " + c.terminal + (c.settings.empty() ? "" : " with " + c.settings[0].first));
+        for (const auto& [file, text] : c.settings) {
+            fs::create_directories((root / file).parent_path());
+            std::ofstream(root / file) << text;
+        }
+        const std::string casePath = c.haveTerminalExec ? path + ":" + terminalExec.string() : path;
+        setenv("PATH", casePath.c_str(), 1);
         setenv("XDG_CURRENT_DESKTOP", c.desktop.c_str(), 1);
-        m_launcher.emplace(SearchPlaces { own().string(), path });
+        m_launcher.emplace(SearchPlaces { own().string(), casePath });
         ASSERT_EQ(launch(image), LaunchResult::Started);
         const std::vector<Record> terminal = records("terminal");
         const std::vector<Record> converter = records("converter");
@@ -77,8 +127,30 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
         if (c.terminal == "qterminal") {
             EXPECT_TRUE(isPlainWord(terminal[0].argv.at(2))) << "a path that it could cut: " << terminal[0].argv.at(2);
         }
+        if (c.terminal == "kitty") {
+            EXPECT_EQ(terminal[0].argv.at(1), "--start-as=maximized") << "not kitty's own row";
+        }
+        // Through xdg-terminal-exec, into a terminal whose ways are unknown: plain words only,
+        // and the helper maximizes the window.
+        const std::vector<Record> chooser = records("chooser", c.haveTerminalExec ? 1 : 0);
+        EXPECT_EQ(chooser.size(), c.terminal == "ghostty" ? 1U : 0U);
+        if (c.terminal == "ghostty") {
+            const std::vector<std::string>& argv = terminal[0].argv;
+            ASSERT_GE(argv.size(), 5U);
+            EXPECT_EQ(chooser.at(0).argv.at(1), "--");
+            EXPECT_EQ(argv[1], "-e");
+            EXPECT_TRUE(std::all_of(argv.begin() + 2, argv.end(), [](const std::string& word) {
+                return !word.empty()
+                    && std::all_of(word.begin(), word.end(), [](char ch) { return ch > ' ' && ch < 0x7F; })
+                    && word.find_first_of("\"'\\$`") == std::string::npos;
+            })) << argv[2];
+            EXPECT_EQ(argv[argv.size() - 6], "--maximize");
+            EXPECT_EQ(converter[0].fields.at("configdirs"), (root / "config-dirs").string());
+        }
         reapAll();
         clearRecords();
+        for (const fs::path& folder : { config, data })
+            fs::remove_all(folder);
     }
 
     // A missing converter is found missing before any terminal opens.
@@ -86,7 +158,10 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
     EXPECT_EQ(launch(image), LaunchResult::NotFound);
     EXPECT_TRUE(fs::is_empty(logs()));
     setenv("PATH", ownPath.c_str(), 1);
-    for (const char* name : { "WINDOWID", "KONSOLE_DBUS_WINDOW", "XDG_CURRENT_DESKTOP" })
+    if (ownHome)
+        setenv("HOME", savedHome.c_str(), 1);
+    for (const char* name : { "WINDOWID", "KONSOLE_DBUS_WINDOW", "XDG_CURRENT_DESKTOP", "XDG_CONFIG_HOME",
+             "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS" })
         unsetenv(name);
 }
 
@@ -142,6 +217,9 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
             setenv("ZORAVEN_FAKE_LOG_DIR", (folder / "logs").c_str(), 1);
             setenv("ZORAVEN_FAKE_ODD_TERMINAL", "konsole", 1);
             setenv("XDG_CURRENT_DESKTOP", "KDE", 1);
+            // No terminal that the user chose comes first.
+            for (const char* base : { "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS" })
+                setenv(base, (folder / "no-settings").c_str(), 1);
             setenv("PATH", c.path.c_str(), 1);
             if (!c.exit.empty())
                 setenv("ZORAVEN_FAKE_TERMINAL_EXIT", c.exit.c_str(), 1);

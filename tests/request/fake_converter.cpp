@@ -3,16 +3,20 @@
 // Stands in for the converter, and for a terminal emulator when it is called by a terminal's
 // name. It writes what it was started with to $ZORAVEN_FAKE_LOG_DIR/<role>-<pid>:
 //   when it started (CLOCK_MONOTONIC, ns), pid, ppid, sid, exe, the open descriptors and what
-//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM and WINDOWID ("-"
-//   for none), then "argv" and every argument followed by a NUL byte.
+//   0, 1 and 2 are, how many signals were blocked or ignored, its QT_QPA_PLATFORM, WINDOWID and
+//   XDG_CONFIG_DIRS ("-" for none), then "argv" and every argument followed by a NUL byte.
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
-// As a terminal it runs what follows its run option (-e, -x or --), with no input, its output
+// As a terminal it runs what follows its run option (-e, -x or --; as kitty, what follows its
+// options), with no input, its output
 // written to $ZORAVEN_FAKE_LOG_DIR/output-<pid>;
 // as qterminal it first joins that command and splits it again at blanks, as qterminal does. The
 // terminal that $ZORAVEN_FAKE_ODD_TERMINAL names misbehaves: with $ZORAVEN_FAKE_TERMINAL_EXIT it
 // exits at once with that status, and runs nothing; with $ZORAVEN_FAKE_TERMINAL_DELAY_MS as well,
 // a process it leaves behind (as a terminal hands its window to another instance) runs the
 // command after that delay, recorded as "late"; with the delay alone, it runs the command late.
+// As xdg-terminal-exec it is recorded as "chooser", and starts the terminal that the first line of
+// the first xdg-terminals.list names (in $XDG_CONFIG_HOME, then in each of $XDG_CONFIG_DIRS;
+// "NAME.desktop" starts NAME) with -e and its command.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -80,6 +84,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     }
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const char* window = std::getenv("WINDOWID");
+    const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
     const std::string name = std::string(role) + "-" + std::to_string(getpid());
     const std::filesystem::path partial = logDir / ("." + name);
     {
@@ -87,7 +92,8 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
         out << "mono " << started << "\npid " << getpid() << "\nppid " << getppid() << "\nsid " << getsid(0) << "\nexe "
             << std::filesystem::read_symlink("/proc/self/exe").string() << "\nfds " << descriptors << "\nstd "
             << streams << "\nblocked " << blockedCount << "\nignored " << ignoredCount << "\nqpa " << (qpa ? qpa : "-")
-            << "\nwindow " << (window ? window : "-") << "\nargv\n";
+            << "\nwindow " << (window ? window : "-") << "\nconfigdirs " << (configDirs ? configDirs : "-")
+            << "\nargv\n";
         for (int i = 0; i < argc; ++i)
             out.write(argv[i], static_cast<std::streamsize>(std::strlen(argv[i]) + 1));
     }
@@ -108,10 +114,34 @@ int main(int argc, char** argv)
     if (const char* delay = std::getenv("ZORAVEN_FAKE_DELAY_MS"); delay && !isTerminal)
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
 
-    record(logDir, isTerminal ? "terminal" : "converter", started, argc, argv);
+    const std::string name = std::filesystem::path(argv[0]).filename();
+    const bool isChooser = name == "xdg-terminal-exec";
+    record(logDir, isChooser ? "chooser" : isTerminal ? "terminal" : "converter", started, argc, argv);
 
+    if (isChooser) {
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+        std::string folders = std::string(home ? home : "") + ":" + (dirs ? dirs : "");
+        std::string entry;
+        for (std::size_t at = 0; at < folders.size() && entry.empty(); at = folders.find(':', at) + 1) {
+            std::ifstream list(folders.substr(at, folders.find(':', at) - at) + "/xdg-terminals.list");
+            std::getline(list, entry);
+            if (folders.find(':', at) == std::string::npos)
+                break;
+        }
+        if (!entry.ends_with(".desktop"))
+            return 1;
+        std::string terminal = entry.substr(0, entry.size() - 8);
+        std::vector<char*> args { terminal.data(), const_cast<char*>("-e") };
+        for (int i = 1; i < argc; ++i) {
+            if (i > 1 || std::strcmp(argv[i], "--") != 0)
+                args.push_back(argv[i]);
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        return 127;
+    }
     if (isTerminal) {
-        const std::string name = std::filesystem::path(argv[0]).filename();
         const char* odd = std::getenv("ZORAVEN_FAKE_ODD_TERMINAL");
         if (odd && name == odd) {
             const char* status = std::getenv("ZORAVEN_FAKE_TERMINAL_EXIT");
@@ -123,8 +153,14 @@ int main(int argc, char** argv)
             if (status)
                 record(logDir, "late", monotonicNs(), argc, argv);
         }
+        // kitty takes its command after its options, without a run option.
+        int kittyCommand = 1;
+        while (name == "kitty" && kittyCommand < argc && argv[kittyCommand][0] == '-')
+            kittyCommand += std::strcmp(argv[kittyCommand], "-T") == 0 ? 2 : 1;
         for (int i = 1; i + 1 < argc; ++i) {
-            if (std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0 || std::strcmp(argv[i], "--") == 0) {
+            if (name == "kitty" ? i + 1 == kittyCommand
+                                : std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0
+                        || std::strcmp(argv[i], "--") == 0) {
                 freopen("/dev/null", "r", stdin);
                 const std::string output = std::string(logDir) + "/output-" + std::to_string(getpid());
                 freopen(output.c_str(), "w", stdout);

@@ -133,7 +133,11 @@ for row in "${rows[@]}"; do
     IFS='|' read -r terminal desktop odd <<<"$row"
     command -v "$terminal" >/dev/null || fail "$terminal is not installed"
     rm -f "$logs"/converter-*
-    environment=(XDG_CURRENT_DESKTOP="$desktop" DBUS_SESSION_BUS_ADDRESS="$bus_address" PATH="$work/empty:/usr/bin:/bin")
+    # A settings folder of the row's own: gnome-terminal names itself the user's terminal in the
+    # xdg-terminals.list of the one it started with, which would choose it for the rows after.
+    config=$(mktemp -d "$work/config-XXXXXX")
+    environment=(XDG_CURRENT_DESKTOP="$desktop" DBUS_SESSION_BUS_ADDRESS="$bus_address" PATH="$work/empty:/usr/bin:/bin"
+        XDG_CONFIG_HOME="$config")
     case "$odd" in
         "started from a window") environment+=(WINDOWID="$own_window") ;;
         "a runtime folder that is missing") environment+=(XDG_RUNTIME_DIR="$work/no-runtime") ;;

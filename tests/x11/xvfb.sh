@@ -44,6 +44,10 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The terminal the user chose (the desktop's settings, an xdg-terminals.list) comes first: the
+# tests' terminals are chosen by the tests alone.
+export XDG_CONFIG_HOME="$work/config"
+mkdir "$XDG_CONFIG_HOME"
 
 # The titles of the visible windows, for a failure's message.
 visible_windows() { xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | paste -s -d '|' || true; }
