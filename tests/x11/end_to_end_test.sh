@@ -153,6 +153,9 @@ for row in "${rows[@]}"; do
     cmp <(record_argv "$record") <(printf 'zoraven\0-n\0%s\0' "$image") || fail "argv differs through $terminal"
     helper=$(record_field "$record" ppid)
     [ "$(ps -o args= -p "$helper" | cut -d' ' -f1)" = "$app/zoraven-console" ] || fail "no console helper in $terminal"
+    # The terminal that runs the helper (gnome-terminal's server, named gnome-terminal-server).
+    ran_in=$(ps -o comm= -p "$(ps -o ppid= -p "$helper" | tr -d ' ')")
+    [[ "$ran_in" == "${terminal:0:15}"* ]] || fail "the conversion ran in $ran_in, not in $terminal"
     [ "$(record_field "$record" window)" != "$own_window" ] || fail "$terminal was given the front end's WINDOWID"
     window=$(find_window "^zoraven -n ") || fail "no window of $terminal"
     xprop -id "$window" _NET_WM_NAME | grep -qF "\"zoraven -n $image" || fail "$terminal's title: $(xprop -id "$window" _NET_WM_NAME)"
