@@ -184,8 +184,9 @@ esac
 mount_all "$system"
 if $fresh; then
     rm -rf "${system:?}$clone"
-    git clone --quiet --no-hardlinks "$top" "$system$clone"
-    git -C "$system$clone" checkout --quiet --detach "$(git -C "$top" rev-parse HEAD)"
+    # Run through sudo, root clones a checkout that someone else owns.
+    git -c safe.directory="$top" clone --quiet --no-hardlinks "$top" "$system$clone"
+    git -C "$system$clone" checkout --quiet --detach "$(git -c safe.directory="$top" -C "$top" rev-parse HEAD)"
 fi
 say "running in Debian 13 ($system), in $clone at $(git -C "$system$clone" rev-parse --short HEAD): ${command[*]}"
 env_in=(HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 TERM="${TERM:-dumb}"
