@@ -30,14 +30,18 @@ die() {
 }
 usage() { die "usage: $0 [--keep] [--dir DIR] | --in DIR [--no-clone] | --remove DIR  [COMMAND [ARG...]]"; }
 
-keep=false fresh=true dir= action=make
+keep=false fresh=true dir='' action=make
+folder() { # the folder that OPTION names
+    if [ $# -lt 2 ] || [ -z "$2" ]; then usage; fi
+    dir=$2
+}
 while [ $# -gt 0 ]; do
     case "$1" in
         --keep) keep=true ;;
-        --dir) dir=${2:?$(usage)} && shift ;;
-        --in) action=in dir=${2:?$(usage)} keep=true && shift ;;
+        --dir) folder "$@" && shift ;;
+        --in) folder "$@" && action=in keep=true && shift ;;
         --no-clone) fresh=false ;;
-        --remove) action=remove dir=${2:?$(usage)} && shift ;;
+        --remove) folder "$@" && action=remove && shift ;;
         --) shift && break ;;
         -*) usage ;;
         *) break ;;
@@ -63,13 +67,13 @@ processes_inside() {
     return 0
 }
 end_processes() {
-    local pids tries
+    local pids
     pids=$(processes_inside "$1")
     [ -z "$pids" ] && return 0
-    say "ending what is still running in $1: $(echo $pids)"
+    say "ending what is still running in $1: $(tr '\n' ' ' <<<"$pids")"
     # shellcheck disable=SC2086
     kill -TERM $pids 2>/dev/null || true
-    for tries in 1 2 3 4 5 6 7 8 9 10; do
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
         pids=$(processes_inside "$1")
         [ -z "$pids" ] && return 0
         sleep 0.5
@@ -102,6 +106,7 @@ remove_system() {
     unmount_all "$1" || die "something is still mounted below $1, so it stays: $(mounts_below "$1" | tr '\n' ' ')"
     rm -rf --one-file-system "$1"
 }
+# shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
     local status=$?
     trap - EXIT INT TERM
@@ -131,7 +136,7 @@ case "$action" in
         exit 0
         ;;
     in)
-        [ -d "$dir/etc/apt" ] && [ -d "$dir$clone" ] || die "$dir holds no system made by this script"
+        if [ ! -d "$dir/etc/apt" ] || [ ! -d "$dir$clone" ]; then die "$dir holds no system made by this script"; fi
         system=$(cd "$dir" && pwd)
         trap cleanup EXIT
         trap 'exit 130' INT
