@@ -197,8 +197,9 @@ say "running in Debian 13 ($system), in $clone at $(git -C "$system$clone" rev-p
 env_in=(HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 TERM="${TERM:-dumb}"
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
 [ -z "${CI:-}" ] || env_in+=(CI="$CI")
+# In the background, so that a signal to this script is handled at once, not after the command.
+chroot "$system" /usr/bin/env -i "${env_in[@]}" /bin/bash -c 'cd "$1" && shift && exec "$@"' bash "$clone" "${command[@]}" </dev/null &
 status=0
-chroot "$system" /usr/bin/env -i "${env_in[@]}" /bin/bash -c 'cd "$1" && shift && exec "$@"' bash "$clone" "${command[@]}" </dev/null ||
-    status=$?
+wait $! || status=$?
 say "${command[*]} ended with status $status"
 exit "$status"
