@@ -158,6 +158,7 @@ case "$action" in
         else
             system=$(mktemp -d "${TMPDIR:-/var/tmp}/zoraven-debian13.XXXXXX")
         fi
+        chmod 755 "$system" # its / : mktemp's 700 would shut every user but root out of everything
         trap cleanup EXIT
         trap 'exit 130' INT
         trap 'exit 143' TERM
