@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what ZORAVEN Frontend needs from Debian 12's packages, builds it, and then
+# Installs what ZORAVEN Frontend needs from the packages of Debian 12 or 13, builds it, and then
 #   run       starts the program (release build in build/)
 #   test      runs the whole test suite through CTest: the release build (build/), with the
 #             checks of the checkout (licences, and the Debian package built without its tests
@@ -10,7 +10,8 @@
 #   sanitize  only the sanitizer build's suite
 #   package   builds the Debian source and binary packages, tests included, into dist/ and
 #             lints them
-# Runs as root, or as a user who may sudo (only apt-get is run with sudo).
+# Runs as root, or as a user who may sudo: then apt-get runs through sudo, and so do the tests in
+# real desktop sessions, which need root for namespaces of their own.
 set -euo pipefail
 
 mode=${1:-}
@@ -23,24 +24,43 @@ case "$mode" in
 esac
 cd "$(dirname "$0")/.."
 
+# Where the two releases name a package differently, the name is chosen by the release.
+. /etc/os-release
+case "${ID:-}:${VERSION_ID:-}" in
+    debian:12) release=12 ;;
+    debian:13) release=13 ;;
+    *)
+        echo "$0: ${PRETTY_NAME:-this system} is not Debian 12 or 13; trying the names of Debian 13" >&2
+        release=13
+        ;;
+esac
+if [ "$release" = 12 ]; then
+    narrow_font=fonts-liberation # its Liberation Sans Narrow moved to a package of its own in 13
+    konsole_wayland=qtwayland5   # konsole 22 is built on Qt 5
+else
+    narrow_font=fonts-liberation-sans-narrow
+    konsole_wayland=qt6-wayland
+fi
+
 # Building and running: the compiler, CMake, Qt 6 Widgets with its Wayland plugin, libwayland-client
 # (with which the program asks a Wayland compositor whether it draws title bars), libxcb and libdbus
 # (with which the console helper asks the window manager, or KWin, to maximize a terminal), the
 # font the window is drawn with, and xterm with its usual font, in which the converter shows its output.
-packages=(g++ cmake make pkg-config qt6-base-dev libgl-dev libwayland-dev libxcb1-dev libdbus-1-dev qt6-wayland
-    fonts-liberation xterm xfonts-base)
+packages=(g++ cmake make pkgconf qt6-base-dev libgl-dev libwayland-dev libxcb1-dev libdbus-1-dev qt6-wayland
+    "$narrow_font" xterm xfonts-base)
 if [ "$mode" != run ]; then
     # Testing: GoogleTest, Google Benchmark, a virtual X server with tools to drive it and
     # look at it (openbox frames windows, so that they can be maximized), the GNOME, KDE and LXDE
-    # terminals with a session bus for the first, ps, and the desktop files' validators.
+    # terminals with a session bus for the first, ps, fontconfig's tools, and the desktop files'
+    # validators.
     packages+=(libgtest-dev libbenchmark-dev libx11-dev libxtst-dev xvfb xauth xdotool x11-utils imagemagick openbox
-        gnome-terminal konsole lxterminal dbus-daemon procps desktop-file-utils appstream)
+        gnome-terminal konsole lxterminal dbus-daemon procps fontconfig desktop-file-utils appstream)
     # The checkout's checks: licences, and building and linting the Debian package.
     packages+=(reuse git xz-utils build-essential dpkg-dev debhelper lintian)
     # Real desktop sessions: GNOME Shell and KWin with their Xwayland, konsole's Wayland plugin,
     # KWin's fake input protocol, Python's D-Bus binding to drive and read them, and the
     # accessibility bus, over which they read the file dialog's fields.
-    packages+=(gnome-shell mutter xwayland kwin-wayland qtwayland5 plasma-wayland-protocols python3-dbus util-linux
+    packages+=(gnome-shell mutter xwayland kwin-wayland "$konsole_wayland" plasma-wayland-protocols python3-dbus util-linux
         at-spi2-core)
 fi
 

@@ -42,8 +42,34 @@ case "$mode" in
         # The overridden tags show as O: lines: proof that lintian looked at the package.
         grep -q '^O: zoraven-frontend: spelling-error-in-binary directoy' <<<"$lint" ||
             fail "lintian did not report the overridden tags: $lint"
-        findings=$(grep -vE '^(O|N): |running with root privileges' <<<"$lint" || true)
+        # Debian 12's lintian knows Policy up to 4.6.2 and calls the package's 4.7.2 newer, which is
+        # overridden; a lintian that knows 4.7.2 finds nothing there and reports the override unused.
+        findings=$(grep -vE '^(O|N): |running with root privileges|^I: zoraven-frontend source: unused-override newer-standards-version( |$)' <<<"$lint" || true)
         [ -z "$findings" ] || fail "lintian: $findings"
+        # The package brings the font the window is drawn in: the first alternative of its font
+        # dependency that is installed here (as dpkg takes them) holds the Liberation Sans Narrow
+        # that fontconfig gives for that name.
+        for tool in fc-match dpkg-query; do
+            command -v "$tool" >/dev/null || fail "$tool is not installed"
+        done
+        font_dependency=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -E '(^|[ |])fonts-liberation' || true)
+        [ -n "$font_dependency" ] || fail "the package does not depend on a Liberation font: $(dpkg-deb -f "$deb" Depends)"
+        font_package=
+        while read -r name relation wanted; do
+            installed=$(dpkg-query -W -f '${db:Status-Status} ${Version}' "$name" 2>/dev/null || true)
+            [ "${installed%% *}" = installed ] || continue
+            relation=${relation#(} wanted=${wanted%)}
+            [ -z "$relation" ] || dpkg --compare-versions "${installed#* }" "$relation" "$wanted" || continue
+            font_package=$name
+            break
+        done < <(tr '|' '\n' <<<"$font_dependency")
+        [ -n "$font_package" ] || fail "nothing installed here satisfies the font dependency:$font_dependency"
+        narrow_family=$(fc-match -f '%{family[0]}' 'Liberation Sans Narrow')
+        narrow_file=$(fc-match -f '%{file}' 'Liberation Sans Narrow')
+        [ "$narrow_family" = 'Liberation Sans Narrow' ] ||
+            fail "fontconfig gives $narrow_family ($narrow_file) for Liberation Sans Narrow"
+        dpkg-query -L "$font_package" | grep -qxF "$(readlink -f "$narrow_file")" ||
+            fail "$font_package, which satisfies the font dependency, does not hold $narrow_file"
         dpkg-deb -x "$deb" "$root"
         expected+=(
             usr/share/man/man1/zoraven-frontend.1.gz
@@ -61,9 +87,17 @@ diff <(cd "$root" && find . -type f | sed 's|^\./||' | sort) <(printf '%s\n' "${
 ! readelf -d "$root/usr/bin/zoraven-frontend" | grep -qE 'RPATH|RUNPATH' || fail "the installed program carries an RPATH"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry is not valid"
-appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/appstream" ||
+# Two findings are known and right. AppStream 1.0 asks for a homepage, and the project has no
+# public one to name. AppStream 0.16 (Debian 12) does not know <developer>, where 1.0 reads the
+# developer's name from. Anything else fails, and so does a failed validation without a finding.
+appstream_status=0
+appstreamcli validate --pedantic --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/appstream" 2>&1 ||
+    appstream_status=$?
+grep -q 'Validation' "$work/appstream" || fail "appstreamcli did not validate the metainfo: $(cat "$work/appstream")"
+! grep -E '^[EWIP]:' "$work/appstream" | grep -qvE "^(W: $id:~: url-homepage-missing|I: $id:[0-9]+: unknown-tag developer)\$" ||
+    fail "the metainfo has findings: $(cat "$work/appstream")"
+[ "$appstream_status" -eq 0 ] || grep -qE "^W: $id:~: url-homepage-missing\$" "$work/appstream" ||
     fail "the metainfo is not valid: $(cat "$work/appstream")"
-! grep -qE '^[EWIP]:' "$work/appstream" || fail "the metainfo has findings: $(cat "$work/appstream")"
 grep -qx 'Exec=zoraven-frontend' "$root/usr/share/applications/$id.desktop" || fail "Exec takes arguments"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "no release $version"
 # The version the program declares, as the UTF-16 text of a QStringLiteral.
