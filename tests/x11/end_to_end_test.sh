@@ -143,9 +143,11 @@ for row in "${rows[@]}"; do
         "a runtime folder that is missing") environment+=(XDG_RUNTIME_DIR="$work/no-runtime") ;;
         "a terminal whose window comes late") environment+=(PATH="$work/empty:$work/handing-over:/usr/bin:/bin") ;;
     esac
-    env "${environment[@]}" "$app/zoraven-frontend" &
-    pids+=($!)
-    frontend_window=$(wait_for_window) || fail "no front end window"
+    env "${environment[@]}" "$app/zoraven-frontend" 2>"$work/frontend.err" &
+    started=$!
+    pids+=("$started")
+    frontend_window=$(wait_for_window) ||
+        fail "no front end window: $(ps -o stat=,wchan:32= -p "$started" || echo "the front end has ended"); $(cat "$work/frontend.err")"
     choose_file "$frontend_window" "$image"
     choose_standard "$frontend_window" "$NTSC"
     click "$frontend_window" "$CONVERT"

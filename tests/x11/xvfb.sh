@@ -41,6 +41,9 @@ export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 # Everything started here stays on this server, even when the tests run inside a Wayland
 # session; and no desktop's terminal is preferred unless a test asks for one.
 export QT_QPA_PLATFORM=xcb
+# The names the tests use are UTF-8, and so must the terminals' titles be (xterm sets no
+# _NET_WM_NAME in the C locale), whatever the session's locale.
+export LC_ALL=C.UTF-8
 unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
