@@ -43,6 +43,9 @@ start_session() {
 
 # The file dialog that the front end shows on KDE Plasma.
 choose_file() { # FRONTEND-PID PATH
+    open_file_dialog "$1"
+    # KDE's own where plasma-integration is installed (Debian 13), else Qt's own: the same texts.
+    check_file_dialog "$1"
     type_in_file_dialog "$@"
 }
 
