@@ -62,6 +62,8 @@ if [ "$mode" != run ]; then
     # accessibility bus, over which they read the file dialog's fields.
     packages+=(gnome-shell mutter xwayland kwin-wayland "$konsole_wayland" plasma-wayland-protocols python3-dbus util-linux
         at-spi2-core)
+    # The file dialog GNOME users get: Qt's GTK platform theme, which libqt6gui6 recommends.
+    packages+=(qt6-gtk-platformtheme)
 fi
 
 as_root() {

@@ -9,8 +9,9 @@
 class QWidget;
 
 // The window's file-open dialog, played over Qt's (the platform's native one where there is
-// one). InitDir is where the first opening starts; later ones start in the folder of the last
-// choice. Filter holds "description|pattern" pairs, the first in force when the dialog opens.
+// one that shows the entries as written). InitDir is where the first opening starts; later ones
+// start in the folder of the last choice. Filter holds "description|pattern" pairs, the first in
+// force when the dialog opens; each entry reads exactly as its description.
 class CommonDialog {
 public:
     virtual ~CommonDialog() = default;
@@ -23,7 +24,10 @@ public:
     void ShowOpen(QWidget* parent);
     QString FileName() const { return m_fileName; }
 
-    // The filter as Qt's name filters: "Cdr-Win Image (*.bin)", ...
+    // The dialog's title, the same whichever dialog draws it.
+    static QString title();
+    // The filter as Qt's name filters: each description as it is shown, then its patterns in
+    // parentheses, which the dialog keeps out of sight ("Cdr-Win Image (*.bin) (*.bin)", ...).
     static QStringList nameFilters(const QString& filter);
     // Where the next opening starts.
     QString startDirectory() const;

@@ -7,6 +7,8 @@ would: the tests see what a text field shows before they press the next key.
   a11y.py focus PID      prints the role and name of what has the keyboard focus in process PID
   a11y.py texts PID      prints one JSON line per text field of PID: its window's title, role,
                          name, text, focused
+  a11y.py combos PID WINDOW  prints one JSON line per combo box in the window titled WINDOW of PID:
+                         its name (what it shows) and the names of its entries
 As a module: type_checked(press, pid, window, text, popup_shown) types `text` a character at a
 time with press("text:C") into the focused field of the window titled `window`, and after each key
 waits until the field shows what was typed so far and its completion list has settled.
@@ -67,6 +69,43 @@ def fields(pid, bus=None):
                     window = str(node.Get(ACCESSIBLE, "Name", dbus_interface=dbus.PROPERTIES_IFACE))
                 if role not in LISTS:
                     todo += [(child, window) for _, child in accessible.GetChildren()]
+            except dbus.DBusException:
+                # A widget that went away while it was read.
+                continue
+    return found
+
+
+def combos(pid, window, bus=None):
+    """Each combo box of the window titled `window` of process `pid`: (name, [entry names])."""
+    bus = bus or _bus()
+    found = []
+
+    def name_of(node):
+        return str(node.Get(ACCESSIBLE, "Name", dbus_interface=dbus.PROPERTIES_IFACE))
+
+    for name, path in _applications(bus, pid):
+        todo = [(path, None)]
+        while todo and len(found) < 50:
+            path, title = todo.pop()
+            node = bus.get_object(name, path, introspect=False)
+            accessible = dbus.Interface(node, ACCESSIBLE)
+            try:
+                role = str(accessible.GetRoleName())
+                if title is None and role != "application":
+                    title = name_of(node)
+                if role == "combo box" and title == window:
+                    # Its entries: the items of the list it pops up.
+                    entries, below = [], list(accessible.GetChildren())
+                    while below:
+                        child = bus.get_object(name, below.pop(0)[1], introspect=False)
+                        child_role = str(dbus.Interface(child, ACCESSIBLE).GetRoleName())
+                        if child_role in ("list item", "menu item"):
+                            entries.append(name_of(child))
+                        elif child_role in ("list", "menu"):
+                            below += list(dbus.Interface(child, ACCESSIBLE).GetChildren())
+                    found.append((name_of(node), entries))
+                elif role not in LISTS and (title is None or title == window):
+                    todo += [(child, title) for _, child in accessible.GetChildren()]
             except dbus.DBusException:
                 # A widget that went away while it was read.
                 continue
@@ -153,5 +192,8 @@ if __name__ == "__main__":
         for role, label, text, focused, window, _ in fields(int(sys.argv[2])):
             print(json.dumps({"window": window, "role": role, "name": label, "text": text, "focused": focused},
                              ensure_ascii=False))
+    elif len(sys.argv) == 4 and sys.argv[1] == "combos":
+        for shown, entries in combos(int(sys.argv[2]), sys.argv[3]):
+            print(json.dumps({"name": shown, "entries": entries}, ensure_ascii=False))
     else:
         sys.exit(__doc__)

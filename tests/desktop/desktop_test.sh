@@ -134,17 +134,43 @@ press_on() { # PID ROLE-AND-NAME KEY KEYS...
     keys "$@"
 }
 
-# Browse (Tab from the path box), PATH typed into the dialog's name field, Return; the dialog
-# gone. Each desktop's choose_file calls it for the dialog it shows.
-type_in_file_dialog() { # FRONTEND-PID PATH
+# Browse (Tab from the path box): the file dialog up.
+open_file_dialog() { # FRONTEND-PID
     press_on "$1" "push button: Browse" Tab space
     wait_until has_window "Open" || fail "no file dialog; windows: $(windows)"
+}
+
+# The file dialog as its user sees it: titled "Open", at "/", the two entries with their exact
+# texts and the first in force (the combo box that shows it lists both), and nothing on stderr.
+# Read once its widgets are on the accessibility bus.
+check_file_dialog() { # FRONTEND-PID
+    local title
+    title=$(field "$(window_line "Open")" title)
+    [ "$title" = Open ] || fail "the file dialog is titled \"$title\", not \"Open\""
+    dialog_combos=
+    entries_shown() {
+        dialog_combos=$("$here/a11y.py" combos "$1" Open 2>&1)
+        grep -qxF '{"name": "Cdr-Win Image (*.bin)", "entries": ["Cdr-Win Image (*.bin)", "ISO Image (*.iso)"]}' \
+            <<<"$dialog_combos"
+    }
+    wait_until entries_shown "$1" || fail "the file dialog's entries are not as written: $dialog_combos"
+    grep -qF '{"name": "/", ' <<<"$dialog_combos" || fail "the file dialog does not start at /: $dialog_combos"
+    [ ! -s "$work/frontend.err" ] || fail "the front end wrote on stderr: $(cat "$work/frontend.err")"
+    echo "ok: the file dialog titled Open, at /, its entries: $(head -n1 <<<"$dialog_combos")"
+}
+
+# PATH typed into the dialog's name field, Return: the dialog gone, PATH in the path box.
+type_in_file_dialog() { # FRONTEND-PID PATH
     # Each '/' brings up the name field's completion list, which takes the keyboard as it opens:
     # each key goes once the field shows the one before it.
     type_checked "$1" Open "$2" || fail "the dialog's name field did not take $2"
     keys Return
     no_dialog() { ! has_window "Open"; }
     wait_until no_dialog || fail "the file dialog stayed; windows: $(windows)"
+    local texts
+    texts=$("$here/a11y.py" texts "$1")
+    grep -qF "\"name\": \"Image location\", \"text\": \"$2\"" <<<"$texts" || fail "the path box does not show $2: $texts"
+    [ ! -s "$work/frontend.err" ] || fail "the front end wrote on stderr: $(cat "$work/frontend.err")"
 }
 
 source "$here/$desktop.sh"

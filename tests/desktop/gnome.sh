@@ -53,6 +53,10 @@ json.dump(m, open(sys.argv[1], "w"))' "$extension/metadata.json" "$version"
 
 # The file dialog that the front end shows on GNOME.
 choose_file() { # FRONTEND-PID PATH
+    open_file_dialog "$1"
+    # Qt's own, in GNOME's colours (qt6-gtk-platformtheme): GTK's chooser would name the entries
+    # "Cdr-Win Image " and "ISO Image ", without their patterns.
+    check_file_dialog "$1"
     type_in_file_dialog "$@"
 }
 

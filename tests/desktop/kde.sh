@@ -7,6 +7,11 @@ export XDG_CURRENT_DESKTOP=KDE
 windows() { "$here/kde.py" windows "$work/kwin.log" 2>/dev/null || true; }
 keys() { "$FAKE_KEYS" "$@"; }
 type_checked() { "$here/kde.py" type "$work/kwin.log" "$@"; } # PID WINDOW TEXT
+# KDE's file dialog lists the disks through UDisks2, which every Plasma desktop runs
+# (plasma-workspace depends on udisks2): where the session has none, its complaint about that at
+# each opening stays out of the front end's stderr, which must otherwise stay empty.
+[ -e /usr/share/dbus-1/system-services/org.freedesktop.UDisks2.service ] ||
+    export QT_LOGGING_RULES=kf.solid.backends.udisks2.warning=false
 
 start_session() {
     # kwin_wayland carries a file capability that a machine's bounding set may not allow: a copy
@@ -43,6 +48,9 @@ start_session() {
 
 # The file dialog that the front end shows on KDE Plasma.
 choose_file() { # FRONTEND-PID PATH
+    open_file_dialog "$1"
+    # KDE's own where plasma-integration is installed (Debian 13), else Qt's own: the same texts.
+    check_file_dialog "$1"
     type_in_file_dialog "$@"
 }
 

@@ -5,12 +5,14 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTemporaryDir>
@@ -220,8 +222,11 @@ private Q_SLOTS:
         QTest::keyClicks(control("Text1"), QStringLiteral("typed by hand"));
         browseTo(QStringLiteral("/img/My Images/disc.iso"));
         QCOMPARE(dialog->askedDirectories, QStringList { QStringLiteral("/") });
+        // Each description as it is shown, then the patterns that the dialog keeps out of sight.
         QCOMPARE(dialog->askedFilters,
-            (QStringList { QStringLiteral("Cdr-Win Image (*.bin)"), QStringLiteral("ISO Image (*.iso)") }));
+            (QStringList { QStringLiteral("Cdr-Win Image (*.bin) (*.bin)"), QStringLiteral("ISO Image (*.iso) (*.iso)") }));
+        QCOMPARE(CommonDialog::nameFilters(QStringLiteral("Images|*.bin;*.iso|All|*")),
+            (QStringList { QStringLiteral("Images (*.bin *.iso)"), QStringLiteral("All (*)") }));
         QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("/img/My Images/disc.iso"));
 
         // The next opening starts where the last choice was made.
@@ -325,7 +330,8 @@ private Q_SLOTS:
         QVERIFY(inspected);
     }
 
-    // The real Qt dialog behind the file dialog, answered from inside its own event loop.
+    // The real Qt dialog behind the file dialog, answered from inside its own event loop: its
+    // title and its entries as they read on the screen.
     void theOpenDialogStartsAtTheRootWithTheFirstFilter()
     {
         QTemporaryDir dir;
@@ -337,17 +343,30 @@ private Q_SLOTS:
         real.Filter = QStringLiteral("Cdr-Win Image (*.bin)|*.bin|ISO Image (*.iso)|*.iso");
         bool inspected = false;
         auto answer = [&](bool accept) {
+            // A failed check returns early: the dialog is closed all the same, or the test
+            // would wait in it until the watchdog ends it.
+            const auto closeAnyway = qScopeGuard([] {
+                if (QWidget* modal = QApplication::activeModalWidget())
+                    modal->close();
+            });
             auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(open);
             if (!inspected) {
                 QCOMPARE(open->directory().absolutePath(), QStringLiteral("/"));
-                QCOMPARE(open->selectedNameFilter(), QStringLiteral("Cdr-Win Image (*.bin)"));
+                QCOMPARE(open->windowTitle(), QStringLiteral("Open"));
                 QCOMPARE(open->nameFilters().size(), 2);
                 QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
+                QVERIFY(open->isModal());
+                auto* entries = open->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+                QVERIFY(entries);
+                QCOMPARE(entries->count(), 2);
+                QCOMPARE(entries->itemText(0), QStringLiteral("Cdr-Win Image (*.bin)"));
+                QCOMPARE(entries->itemText(1), QStringLiteral("ISO Image (*.iso)"));
+                QCOMPARE(entries->currentIndex(), 0);
             }
             inspected = true;
             if (accept) {
-                open->selectNameFilter(QStringLiteral("ISO Image (*.iso)"));
+                open->selectNameFilter(open->nameFilters().value(1));
                 open->selectFile(file);
                 static_cast<QDialog*>(open)->accept(); // public as a QDialog
             } else {
