@@ -62,8 +62,10 @@ if [ "$mode" != run ]; then
     # accessibility bus, over which they read the file dialog's fields.
     packages+=(gnome-shell mutter xwayland kwin-wayland "$konsole_wayland" plasma-wayland-protocols python3-dbus util-linux
         at-spi2-core)
-    # The file dialog GNOME users get: Qt's GTK platform theme, which libqt6gui6 recommends.
+    # The file dialogs GNOME and KDE Plasma users get: Qt's GTK platform theme, which libqt6gui6
+    # recommends, and on Debian 13 KDE's platform theme for Qt 6 (Debian 12's is for Qt 5 only).
     packages+=(qt6-gtk-platformtheme)
+    [ "$release" = 12 ] || packages+=(plasma-integration)
 fi
 
 as_root() {

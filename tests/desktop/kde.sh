@@ -50,6 +50,9 @@ start_session() {
 choose_file() { # FRONTEND-PID PATH
     open_file_dialog "$1"
     # KDE's own where plasma-integration is installed (Debian 13), else Qt's own: the same texts.
+    if compgen -G "/usr/lib/*/qt6/plugins/platformthemes/KDEPlasmaPlatformTheme6.so" >/dev/null; then
+        grep -q KDEPlasmaPlatformTheme6 "/proc/$1/maps" || fail "the front end does not use KDE's platform theme"
+    fi
     check_file_dialog "$1"
     type_in_file_dialog "$@"
 }

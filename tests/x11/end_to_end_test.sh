@@ -138,6 +138,10 @@ for row in "${rows[@]}"; do
     config=$(mktemp -d "$work/config-XXXXXX")
     environment=(XDG_CURRENT_DESKTOP="$desktop" DBUS_SESSION_BUS_ADDRESS="$bus_address" PATH="$work/empty:/usr/bin:/bin"
         XDG_CONFIG_HOME="$config")
+    # These rows are about the terminals. KDE's own file dialog, which Qt shows where plasma-integration
+    # is installed, is driven in the KWin session test; here the GTK theme makes Qt show its own,
+    # which choose_file drives.
+    [ "$desktop" != KDE ] || environment+=(QT_QPA_PLATFORMTHEME=gtk3)
     case "$odd" in
         "started from a window") environment+=(WINDOWID="$own_window") ;;
         "a runtime folder that is missing") environment+=(XDG_RUNTIME_DIR="$work/no-runtime") ;;
