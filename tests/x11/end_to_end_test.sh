@@ -122,8 +122,9 @@ mkdir "$work/handing-over"
 printf '%s\n' '#!/bin/sh' 'while [ $# -gt 0 ] && [ "$1" != -e ]; do shift; done' 'shift' \
     '(sleep 13 && exec xterm -T "late window" -e "$@") >/dev/null 2>&1 &' >"$work/handing-over/konsole"
 chmod +x "$work/handing-over/konsole"
-# The window of whatever the front end was started from, which nothing of ours may touch.
-xterm -T "the user's own window" &
+# The window of whatever the front end was started from, which nothing of ours may touch (a
+# program that sets no title of its own: a shell's prompt may).
+xterm -T "the user's own window" -e sleep 600 &
 pids+=($!)
 own_window=$(find_window "^the user's own window$") || fail "no window of the user's own"
 # Rows: the terminal whose window runs the converter, the desktop, and what else is odd.
