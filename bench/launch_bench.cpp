@@ -4,6 +4,7 @@
 // program (only the call is timed: the started program runs and is collected outside it); and
 // what the console helper adds in the converter's terminal window, in time and in memory.
 #include "converter_launch.h"
+#include "process_spawn.h"
 #include "terminal_passage.h"
 
 #include <benchmark/benchmark.h>
@@ -65,7 +66,8 @@ void BM_ConverterLauncher(benchmark::State& state)
 {
     // Searched as in real use: the front end's own directory misses, PATH's entries follow.
     const std::string path = "/usr/local/bin:/usr/bin:/bin:" + converterDirectory().string();
-    zoraven::ConverterLauncher launcher({ "/usr/lib", path });
+    zoraven::DetachedSpawn programs;
+    zoraven::ConverterLauncher launcher(programs, { "/usr/lib", path });
     const zoraven::ConverterCommand command = *zoraven::converterCommand(" -n ", "/img/disc.bin");
     for (auto _ : state) {
         const auto start = Clock::now();
@@ -73,10 +75,10 @@ void BM_ConverterLauncher(benchmark::State& state)
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         if (result != zoraven::LaunchResult::Started)
             state.SkipWithError("launch failed");
-        while (launcher.reaper().pending() > 0) {
-            pollfd ready { launcher.reaper().notifyFd(), POLLIN, 0 };
+        while (programs.reaper().pending() > 0) {
+            pollfd ready { programs.reaper().notifyFd(), POLLIN, 0 };
             poll(&ready, 1, 1000);
-            launcher.reaper().reapFinished();
+            programs.reaper().reapFinished();
         }
     }
 }

@@ -97,7 +97,7 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
         const std::string casePath = c.haveTerminalExec ? path + ":" + terminalExec.string() : path;
         setenv("PATH", casePath.c_str(), 1);
         setenv("XDG_CURRENT_DESKTOP", c.desktop.c_str(), 1);
-        m_launcher.emplace(SearchPlaces { own().string(), casePath });
+        launcher(casePath);
         ASSERT_EQ(launch(image), LaunchResult::Started);
         const std::vector<Record> terminal = records("terminal");
         const std::vector<Record> converter = records("converter");
@@ -225,7 +225,8 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
                 setenv("ZORAVEN_FAKE_TERMINAL_EXIT", c.exit.c_str(), 1);
             if (!c.delay.empty())
                 setenv("ZORAVEN_FAKE_TERMINAL_DELAY_MS", c.delay.c_str(), 1);
-            ConverterLauncher launcher({ own().string(), c.path });
+            DetachedSpawn programs;
+            ConverterLauncher launcher(programs, { own().string(), c.path });
             _exit(launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started ? 0 : 1);
         }
     }

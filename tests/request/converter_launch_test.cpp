@@ -178,7 +178,8 @@ TEST_F(LaunchTest, ConverterOutlivesTheProcessThatStartedIt)
     const pid_t frontEnd = fork();
     ASSERT_GE(frontEnd, 0);
     if (frontEnd == 0) {
-        ConverterLauncher launcher({ own().string(), bin().string() });
+        DetachedSpawn programs;
+        ConverterLauncher launcher(programs, { own().string(), bin().string() });
         _exit(launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started ? 0 : 1);
     }
     int status = 0;
@@ -203,7 +204,8 @@ TEST_F(LaunchTest, ConverterGetsStandardStreamsEvenWhenTheFrontEndHasNone)
             close(stream);
         // A file of the front end's own now sits where standard input was.
         const int stray = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-        ConverterLauncher launcher({ own().string(), bin().string() });
+        DetachedSpawn programs;
+        ConverterLauncher launcher(programs, { own().string(), bin().string() });
         const bool started = launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started;
         _exit(stray == 0 && started ? 0 : 1);
     }

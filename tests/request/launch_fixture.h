@@ -5,6 +5,7 @@
 #pragma once
 
 #include "converter_launch.h"
+#include "process_spawn.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ protected:
     {
         if (path.empty())
             path = bin().string();
-        m_launcher.emplace(SearchPlaces { own().string(), path });
+        m_launcher.emplace(m_programs, SearchPlaces { own().string(), path });
         return *m_launcher;
     }
 
@@ -130,7 +131,7 @@ protected:
     {
         if (!m_launcher)
             return;
-        ChildReaper& reaper = m_launcher->reaper();
+        ChildReaper& reaper = m_programs.reaper();
         const auto deadline = std::chrono::steady_clock::now() + 10s;
         while (reaper.pending() > 0 && std::chrono::steady_clock::now() < deadline) {
             pollfd ready { reaper.notifyFd(), POLLIN, 0 };
@@ -141,6 +142,7 @@ protected:
     }
 
     fs::path root;
+    DetachedSpawn m_programs;
     std::optional<ConverterLauncher> m_launcher;
 };
 

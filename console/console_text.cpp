@@ -1,35 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The ZORAVEN Frontend developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "terminal_passage.h"
-
-#include <algorithm>
+#include "console_text.h"
 
 namespace zoraven {
 
 namespace {
 
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
-bool isSafeByte(unsigned char byte)
-{
-    return (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9')
-        || std::string_view("/._-+,:=@").find(static_cast<char>(byte)) != std::string_view::npos;
-}
-
-int hexValue(char digit)
-{
-    const std::size_t at = kHexDigits.find(digit);
-    return at == std::string_view::npos ? -1 : static_cast<int>(at);
-}
-
-// `marker` and the byte in two upper-case hex digits: "%1B", "\\x1B".
-void appendHex(std::string& out, std::string_view marker, unsigned char byte)
-{
-    out += marker;
-    out += kHexDigits[byte >> 4];
-    out += kHexDigits[byte & 0xF];
-}
 
 // The length of the valid UTF-8 sequence at the start of `text`, or 0 when there is none.
 std::size_t utf8SequenceLength(std::string_view text)
@@ -66,55 +44,26 @@ std::size_t utf8SequenceLength(std::string_view text)
 
 } // namespace
 
-std::string encodeArgument(std::string_view bytes)
+std::string failedLine(unsigned long status)
 {
-    std::string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (isSafeByte(byte) && !(i == 0 && byte == '-')) {
-            text += static_cast<char>(byte);
-        } else {
-            appendHex(text, "%", byte);
-        }
-    }
-    return text;
+    return "Conversion failed: zoraven exited with status " + std::to_string(status) + ".";
 }
 
-std::optional<std::string> decodeArgument(std::string_view text)
+std::string stoppedLine(std::string_view how)
 {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            if (!isSafeByte(static_cast<unsigned char>(text[i])))
-                return std::nullopt;
-            bytes += text[i];
-            continue;
-        }
-        const int high = i + 2 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
-        if (low < 0 || (high == 0 && low == 0))
-            return std::nullopt;
-        bytes += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return bytes;
+    return "Conversion stopped: zoraven was ended by " + std::string(how) + ".";
 }
 
-bool isPlainWord(std::string_view text)
+std::string notStartedLine(std::string_view reason)
 {
-    return std::all_of(
-        text.begin(), text.end(), [](char byte) { return isSafeByte(static_cast<unsigned char>(byte)); });
+    return "Conversion not started: zoraven could not be started (" + std::string(reason) + ").";
 }
 
-std::vector<std::string> consoleArguments(
-    std::string_view commandLine, const std::string& converter, const std::vector<std::string>& argv)
+void appendHex(std::string& out, std::string_view marker, unsigned char byte)
 {
-    std::vector<std::string> arguments { encodeArgument(commandLine), encodeArgument(converter) };
-    for (const std::string& argument : argv)
-        arguments.push_back(encodeArgument(argument));
-    return arguments;
+    out += marker;
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 0xF];
 }
 
 std::string displayText(std::string_view text, bool utf8)

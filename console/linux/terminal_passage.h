@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "console_text.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,11 +40,5 @@ inline constexpr std::string_view kClaimOption = "--claim=";
 inline constexpr std::string_view kMaximizeOption = "--maximize";
 // The terminal keeps its window after the helper has ended.
 inline constexpr std::string_view kWindowStaysOption = "--window-stays";
-
-// `text` made safe to write to a terminal or to put in a window title: control characters
-// (C0, DEL, C1) and bytes that are not valid UTF-8 are shown as \xNN, never written raw. Without
-// `utf8`, every byte outside printable ASCII is shown that way.
-std::string displayText(std::string_view text, bool utf8 = true);
-bool isValidUtf8(std::string_view text);
 
 } // namespace zoraven

@@ -4,6 +4,8 @@
 #include "terminal_launch.h"
 
 #include "converter_launch.h"
+#include "process_spawn.h"
+#include "program_files.h"
 #include "run_claim.h"
 #include "terminal_choice.h"
 #include "terminal_passage.h"
@@ -156,7 +158,7 @@ std::optional<std::vector<std::string>> steerTo(const std::string& entry, const 
 {
     // Where every system has it, whatever PATH says.
     const std::optional<std::string> env
-        = isExecutableFile("/usr/bin/env") ? std::optional<std::string>("/usr/bin/env") : findOnPath(path, "env");
+        = program_files::isProgramFile("/usr/bin/env") ? std::optional<std::string>("/usr/bin/env") : findOnPath(path, "env");
     const char* dirs = std::getenv("XDG_CONFIG_DIRS");
     const char* cache = std::getenv("XTE_CACHE_ENABLED");
     if (!env || !isPlainWord(*env) || (dirs && !isPlainWord(dirs)) || (cache && !isPlainWord(cache)))

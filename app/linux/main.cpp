@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "converter_launch.h"
+#include "process_spawn.h"
 #include "display_choice.h"
 #include "main_window.h"
 
@@ -79,13 +80,14 @@ int main(int argc, char* argv[])
     // about a fifth to the start-up time.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/" ZORAVEN_APP_ID ".png")));
 
-    zoraven::ConverterLauncher launcher;
+    zoraven::DetachedSpawn programs;
+    zoraven::ConverterLauncher launcher(programs);
     // Converters run on their own; this only collects each one's exit so none lingers as a zombie.
     std::optional<QSocketNotifier> reaping;
-    if (launcher.reaper().notifyFd() >= 0) {
-        reaping.emplace(launcher.reaper().notifyFd(), QSocketNotifier::Read);
+    if (programs.reaper().notifyFd() >= 0) {
+        reaping.emplace(programs.reaper().notifyFd(), QSocketNotifier::Read);
         QObject::connect(
-            &*reaping, &QSocketNotifier::activated, &app, [&launcher] { launcher.reaper().reapFinished(); });
+            &*reaping, &QSocketNotifier::activated, &app, [&programs] { programs.reaper().reapFinished(); });
     }
 
     Form1 window(launcher);

@@ -6,7 +6,8 @@
 //   zoraven-console --launch COMMAND-LINE CONVERTER ARGV0 ARGV...      (as they are, byte for byte)
 //   zoraven-console [--claim=CLAIM] [--maximize] [--window-stays] COMMAND-LINE CONVERTER ARGV0 ARGV...
 //       (in the terminal's window; every argument after the options encoded by the launcher)
-#include "converter_launch.h"
+#include "console_text.h"
+#include "process_spawn.h"
 #include "run_claim.h"
 #include "terminal_launch.h"
 #include "terminal_passage.h"
@@ -54,15 +55,14 @@ void writeAll(int fd, std::string_view text)
 std::string howItEnded(int status)
 {
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return "Conversion finished successfully.";
+        return std::string(zoraven::kFinishedLine);
     if (WIFEXITED(status))
-        return "Conversion failed: zoraven exited with status " + std::to_string(WEXITSTATUS(status)) + ".";
+        return zoraven::failedLine(static_cast<unsigned long>(WEXITSTATUS(status)));
     const int signal = WTERMSIG(status);
     const char* abbreviation = sigabbrev_np(signal);
     const char* description = sigdescr_np(signal);
-    return "Conversion stopped: zoraven was ended by signal "
-        + (abbreviation ? "SIG" + std::string(abbreviation) : std::to_string(signal))
-        + (description ? " (" + std::string(description) + ")" : std::string()) + ".";
+    return zoraven::stoppedLine("signal " + (abbreviation ? "SIG" + std::string(abbreviation) : std::to_string(signal))
+        + (description ? " (" + std::string(description) + ")" : std::string()));
 }
 
 // Runs the converter in this terminal's session and process group, so that Ctrl+C reaches it.
@@ -80,7 +80,7 @@ std::string runConverter(const std::string& file, const std::vector<std::string>
     converterPid = pid;
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (pid < 0)
-        return "Conversion not started: zoraven could not be started (" + std::string(std::strerror(error)) + ").";
+        return zoraven::notStartedLine(std::strerror(error));
 
     // Waited for without being collected, so that its pid cannot be taken by another process
     // before the window's signal handler has forgotten it.
@@ -111,7 +111,7 @@ void waitForEnter()
 {
     // What was typed while the converter ran was meant for it, not for this prompt.
     tcflush(STDIN_FILENO, TCIFLUSH);
-    writeAll(STDOUT_FILENO, "Press Enter to close this window.");
+    writeAll(STDOUT_FILENO, zoraven::kPressEnterLine);
     char key = 0;
     while (true) {
         const ssize_t got = read(STDIN_FILENO, &key, 1);
@@ -181,7 +181,7 @@ int main(int argc, char** argv)
         // conversion elsewhere: the window says where, and is read before it goes.
         writeAll(STDOUT_FILENO, zoraven::lateWindowNotice(*claim) + "\n");
         if (windowStays) {
-            writeAll(STDOUT_FILENO, "You can close this window now.\n");
+            writeAll(STDOUT_FILENO, std::string(zoraven::kCloseNowLine) + "\n");
             return 0;
         }
         waitForEnter();
@@ -218,7 +218,7 @@ int main(int argc, char** argv)
     writeAll(STDOUT_FILENO, "\n" + ending + "\n");
     // Where the terminal keeps its window, Enter would end the helper and leave the window.
     if (windowStays) {
-        writeAll(STDOUT_FILENO, "You can close this window now.\n");
+        writeAll(STDOUT_FILENO, std::string(zoraven::kCloseNowLine) + "\n");
         return 0;
     }
     waitForEnter();

@@ -4,6 +4,8 @@
 #include "run_claim.h"
 
 #include "converter_launch.h"
+#include "process_spawn.h"
+#include "program_files.h"
 #include "terminal_passage.h"
 
 #include <algorithm>

@@ -4,6 +4,8 @@
 #include "terminal_choice.h"
 
 #include "converter_launch.h"
+#include "process_spawn.h"
+#include "program_files.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -165,7 +167,7 @@ std::optional<std::string> installed(const ChoicePlaces& places, const std::stri
         return std::nullopt;
     const std::size_t slash = program.rfind('/');
     if (slash != std::string::npos) {
-        if (program.front() != '/' || !isExecutableFile(program) || slash + 1 == program.size())
+        if (program.front() != '/' || !program_files::isProgramFile(program) || slash + 1 == program.size())
             return std::nullopt;
         return program.substr(slash + 1);
     }
