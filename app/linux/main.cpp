@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "converter_launch.h"
-#include "process_spawn.h"
 #include "display_choice.h"
 #include "main_window.h"
+#include "process_spawn.h"
 
 namespace {
 

@@ -157,8 +157,9 @@ std::optional<std::vector<std::string>> steerTo(const std::string& entry, const 
     const std::string& path, std::vector<std::string>& environment)
 {
     // Where every system has it, whatever PATH says.
-    const std::optional<std::string> env
-        = program_files::isProgramFile("/usr/bin/env") ? std::optional<std::string>("/usr/bin/env") : findOnPath(path, "env");
+    const std::optional<std::string> env = program_files::isProgramFile("/usr/bin/env")
+        ? std::optional<std::string>("/usr/bin/env")
+        : findOnPath(path, "env");
     const char* dirs = std::getenv("XDG_CONFIG_DIRS");
     const char* cache = std::getenv("XTE_CACHE_ENABLED");
     if (!env || !isPlainWord(*env) || (dirs && !isPlainWord(dirs)) || (cache && !isPlainWord(cache)))
@@ -269,8 +270,10 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
             program = steering.front();
         }
 
-        const pid_t pid = spawnProgram(
-            *file, terminalArguments(*terminal, program, options, title), Session::Own, &terminalEnvironment);
+        // What the helper in the window writes belongs in the window: a terminal that passed its
+        // own output on to it would put it into the front end's, the desktop session's log.
+        const pid_t pid = spawnProgram(*file, terminalArguments(*terminal, program, options, title), Session::Own,
+            &terminalEnvironment, Streams::ErrorOnly);
         const Outcome outcome = pid < 0 ? Outcome::Failed : watch(pid, claim);
         if (pid < 0)
             claimRun(claim);

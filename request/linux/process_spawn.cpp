@@ -73,7 +73,7 @@ void ChildReaper::reapFinished()
 }
 
 pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session,
-    const std::vector<std::string>* environment)
+    const std::vector<std::string>* environment, Streams streams)
 {
     // A NUL inside an argument cannot be passed on without cutting it short.
     const auto pointers = [](const std::vector<std::string>& texts, std::vector<char*>& out) {
@@ -114,7 +114,8 @@ pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv
     // them, and write its messages into them.
     for (const int stream : { STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO }) {
         const int descriptorFlags = fcntl(stream, F_GETFD);
-        if (descriptorFlags < 0 || (descriptorFlags & FD_CLOEXEC) != 0)
+        const bool discarded = streams == Streams::ErrorOnly && stream != STDERR_FILENO;
+        if (discarded || descriptorFlags < 0 || (descriptorFlags & FD_CLOEXEC) != 0)
             posix_spawn_file_actions_addopen(
                 &actions, stream, "/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
     }

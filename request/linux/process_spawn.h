@@ -43,12 +43,17 @@ enum class Session {
     Inherited, // the caller's session, process group and terminal
 };
 
+enum class Streams {
+    Inherited, // standard input, output and error are this process's
+    ErrorOnly, // standard input and output are /dev/null; standard error is this process's
+};
+
 // posix_spawn of `file` with `argv`: only descriptors 0, 1 and 2 are passed on, and any of those
 // that this process lacks (closed, or its own close-on-exec file) is /dev/null for the child;
 // default signal handling, an empty signal mask; `environment` ("NAME=value" entries), or this
 // process's own when it is null. Returns the pid, or -1 with errno set.
 pid_t spawnProgram(const std::string& file, const std::vector<std::string>& argv, Session session,
-    const std::vector<std::string>* environment = nullptr);
+    const std::vector<std::string>* environment = nullptr, Streams streams = Streams::Inherited);
 
 // Programs started detached (in a session of their own, with only descriptors 0, 1 and 2, default
 // signal handling and an empty signal mask), and collected by the reaper once they end.

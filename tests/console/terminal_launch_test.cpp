@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <csignal>
+#include <set>
 
+#include <fcntl.h>
 #include <pty.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -168,7 +170,9 @@ TEST_F(LaunchTest, RunsInTheDesktopsOwnTerminalElseTheFirstInstalledThroughTheCo
 // Whatever the terminal does, whatever the session lacks, and even when the front end is gone
 // right after the click, the converter runs once: in the terminal's window when the helper comes up
 // there, else in the next terminal's, else without a window. A window that comes up too late says
-// where it runs instead. The rows run side by side, each in a folder of its own.
+// where it runs instead. Bursts of clicks (a stuck mouse button) start as many helpers at once, and
+// still run the converter once per click. Nothing of it reaches the front end's standard output
+// or error. The rows run side by side, each in a folder of its own.
 TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
 {
     install(bin(), "zoraven");
@@ -183,32 +187,44 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
         std::string delay; // ms until konsole runs its command (with `exit`, in a process it leaves behind)
         std::string path; // where terminals are looked for
         std::string runtime; // XDG_RUNTIME_DIR: "folder", "missing" or "file"
-        std::string runsIn; // the terminal whose window runs the converter; empty: none
+        std::string runsIn; // the terminals whose windows may run the converter, by '|'; empty: none
         std::string lateWindowSays; // what a window that came too late said; empty: there was none
+        int clicks = 1;
     };
     const std::string both = terminals().string() + ":" + bin().string();
+    const std::string lateSay
+        = "This window came up too late for its conversion, which runs in another window, in xterm.";
     const Case cases[] = {
         { "fails with status 10", "10", "", both, "folder", "xterm", "" },
         { "ends with status 0", "0", "", both, "folder", "xterm", "" },
         { "slow: the helper comes up after 6 s", "", "6000", both, "folder", "konsole", "" },
         { "hands over, and the helper comes up after 6 s", "0", "6000", both, "folder", "konsole", "" },
-        { "hands over, and the helper comes up after 13 s", "0", "13000", both, "folder", "xterm",
-            "This window came up too late for its conversion, which runs in another window, in xterm." },
+        { "hands over, and the helper comes up after 13 s", "0", "13000", both, "folder", "xterm", lateSay },
         { "fails, and is the only one", "10", "", terminals().string() + "/konsole:" + bin().string(), "folder", "",
             "" },
         { "XDG_RUNTIME_DIR names no folder", "10", "", both, "missing", "xterm", "" },
         { "XDG_RUNTIME_DIR is a file", "10", "", both, "file", "xterm", "" },
+        { "a burst of clicks, no terminal", "", "", bin().string(), "folder", "", "", 150 },
+        { "a burst of clicks, terminals that come up at once", "", "", both, "folder", "konsole", "", 150 },
+        // The helpers come up just as the launchers give up on them: either may win each claim.
+        { "a burst of clicks, konsole hands over, the helper comes up at the start limit", "0", "10000", both, "folder",
+            "konsole|xterm", lateSay, 150 },
     };
     const auto rowFolder = [this](std::size_t row) { return root / ("row-" + std::to_string(row)); };
+    std::set<pid_t> frontEnds;
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];
         const fs::path folder = rowFolder(row);
         for (const char* dir : { "logs", "runtime", "tmp" })
             fs::create_directories(folder / dir);
-        // The front end is closed right after the click.
-        const pid_t frontEnd = fork();
-        ASSERT_GE(frontEnd, 0);
-        if (frontEnd == 0) {
+        for (int click = 0; click < c.clicks; ++click) {
+            // The front end is closed right after the click.
+            const pid_t frontEnd = fork();
+            ASSERT_GE(frontEnd, 0);
+            if (frontEnd != 0) {
+                frontEnds.insert(frontEnd);
+                continue;
+            }
             const fs::path runtime = c.runtime == "folder" ? folder / "runtime" : folder / "no-runtime";
             if (c.runtime == "file")
                 std::ofstream(runtime) << "not a folder\n";
@@ -225,6 +241,10 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
                 setenv("ZORAVEN_FAKE_TERMINAL_EXIT", c.exit.c_str(), 1);
             if (!c.delay.empty())
                 setenv("ZORAVEN_FAKE_TERMINAL_DELAY_MS", c.delay.c_str(), 1);
+            // The front end's output and errors, a desktop session's log.
+            const int log = open((folder / "front-end.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+            dup2(log, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
             DetachedSpawn programs;
             ConverterLauncher launcher(programs, { own().string(), c.path });
             _exit(launcher.start(*converterCommand(" -p ", "/img/disc.iso")) == LaunchResult::Started ? 0 : 1);
@@ -235,47 +255,67 @@ TEST_F(LaunchTest, OneClickRunsTheConverterOnce)
     const auto deadline = std::chrono::steady_clock::now() + 90s;
     int status = 0;
     pid_t ended = 0;
+    int failedClicks = 0;
     while ((ended = waitpid(-1, &status, WNOHANG)) >= 0 && std::chrono::steady_clock::now() < deadline) {
         if (ended == 0)
             std::this_thread::sleep_for(10ms);
+        else if (frontEnds.contains(ended) && (!WIFEXITED(status) || WEXITSTATUS(status) != 0))
+            ++failedClicks;
     }
     ASSERT_EQ(errno, ECHILD) << "still running after 90 s";
     prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_EQ(failedClicks, 0) << "clicks whose launch failed";
 
     for (std::size_t row = 0; row < std::size(cases); ++row) {
         const Case& c = cases[row];
         SCOPED_TRACE(c.what);
         const fs::path logs = rowFolder(row) / "logs";
-        const std::vector<Record> converters = records("converter", 1, logs);
-        ASSERT_EQ(converters.size(), 1U);
-        EXPECT_EQ(converters[0].argv, (std::vector<std::string> { "zoraven", "-p", "/img/disc.iso" }));
-        std::string runsIn;
+        const std::vector<Record> converters = records("converter", static_cast<std::size_t>(c.clicks), logs);
+        ASSERT_EQ(converters.size(), static_cast<std::size_t>(c.clicks));
+        std::map<long, std::string> terminalOf; // pid: the terminal that runs it
+        std::vector<Record> lateWindows = records("late", 0, logs);
         for (const std::string role : { "terminal", "late" }) {
-            for (const Record& terminal : records(role, 0, logs)) {
-                if (terminal.number("pid") == converters[0].number("ppid"))
-                    runsIn = terminal.argv.at(0);
-            }
+            for (const Record& terminal : records(role, 0, logs))
+                terminalOf[terminal.number("pid")] = terminal.argv.at(0);
         }
-        EXPECT_EQ(runsIn, c.runsIn);
-        // What the late window showed, and that it waited for Enter like every window of ours.
-        std::string lateOutput;
-        for (const Record& late : records("late", 0, logs)) {
-            std::ifstream in(logs / ("output-" + late.fields.at("pid")));
+        std::size_t lateRuns = 0;
+        for (const Record& converter : converters) {
+            EXPECT_EQ(converter.argv, (std::vector<std::string> { "zoraven", "-p", "/img/disc.iso" }));
+            const auto runsIn = terminalOf.find(converter.number("ppid"));
+            const std::string terminal = runsIn == terminalOf.end() ? std::string() : runsIn->second;
+            EXPECT_TRUE(terminal == c.runsIn || ("|" + c.runsIn + "|").find("|" + terminal + "|") != std::string::npos)
+                << "ran in " << (terminal.empty() ? "no terminal" : terminal);
+            lateRuns += std::count_if(lateWindows.begin(), lateWindows.end(),
+                [&](const Record& late) { return late.number("pid") == converter.number("ppid"); });
+        }
+        // What each late window that did not run its conversion showed, and that it waited for
+        // Enter like every window of ours.
+        std::size_t saidTooLate = 0;
+        for (const Record& late : lateWindows) {
+            std::ifstream in(logs / ("output-" + late.fields.at("pid") + "-" + late.fields.at("mono")));
             std::stringstream text;
             text << in.rdbuf();
-            lateOutput = text.str();
+            if (text.str().find("too late") == std::string::npos)
+                continue;
+            ++saidTooLate;
+            EXPECT_EQ(text.str(), c.lateWindowSays + "\nPress Enter to close this window.");
         }
-        if (c.lateWindowSays.empty()) {
-            EXPECT_EQ(lateOutput.find("too late"), std::string::npos) << lateOutput;
-        } else {
-            EXPECT_EQ(lateOutput, c.lateWindowSays + "\nPress Enter to close this window.");
+        EXPECT_EQ(saidTooLate + lateRuns, lateWindows.size());
+        if (c.lateWindowSays.empty() || c.clicks == 1) {
+            EXPECT_EQ(saidTooLate, c.lateWindowSays.empty() ? 0U : 1U);
         }
+        std::ifstream frontEndLog(rowFolder(row) / "front-end.log");
+        std::stringstream frontEndOutput;
+        frontEndOutput << frontEndLog.rdbuf();
+        EXPECT_EQ(frontEndOutput.str(), "") << "on the front end's output and errors";
         // The run had a claim, wherever it could be made, and left none behind.
         const fs::path claims = rowFolder(row) / (c.runtime == "folder" ? "runtime" : "tmp");
         for (const Record& terminal : records("terminal", 0, logs)) {
             const auto claim = std::find_if(terminal.argv.begin(), terminal.argv.end(),
                 [](const std::string& argument) { return argument.starts_with("--claim="); });
             ASSERT_NE(claim, terminal.argv.end()) << "a terminal tried without a claim";
+            // Whatever a terminal passes on to the program in it stays out of the front end's output.
+            EXPECT_TRUE(terminal.fields.at("std").starts_with("/dev/null,/dev/null,")) << terminal.fields.at("std");
             EXPECT_TRUE(claim->starts_with("--claim=" + encodeArgument(claims.string() + "/"))) << *claim;
         }
         EXPECT_TRUE(fs::is_empty(rowFolder(row) / "runtime")) << "the run's claims were left behind";

@@ -8,7 +8,7 @@
 // As a converter it then exits with $ZORAVEN_FAKE_EXIT, or is ended by signal $ZORAVEN_FAKE_SIGNAL.
 // As a terminal it runs what follows its run option (-e, -x or --; as kitty, what follows its
 // options), with no input, its output
-// written to $ZORAVEN_FAKE_LOG_DIR/output-<pid>;
+// written to $ZORAVEN_FAKE_LOG_DIR/output-<pid>-<mono>, as its record;
 // as qterminal it first joins that command and splits it again at blanks, as qterminal does. The
 // terminal that $ZORAVEN_FAKE_ODD_TERMINAL names misbehaves: with $ZORAVEN_FAKE_TERMINAL_EXIT it
 // exits at once with that status, and runs nothing; with $ZORAVEN_FAKE_TERMINAL_DELAY_MS as well,
@@ -60,8 +60,12 @@ long long monotonicNs()
     return now.tv_sec * 1000000000LL + now.tv_nsec;
 }
 
+// The pid and start of this process's last record: what its files are named by.
+std::string stamp;
+
 void record(const std::filesystem::path& logDir, std::string_view role, long long started, int argc, char** argv)
 {
+    stamp = std::to_string(getpid()) + "-" + std::to_string(started);
     sigset_t blocked;
     sigprocmask(SIG_BLOCK, nullptr, &blocked);
     int blockedCount = 0;
@@ -85,7 +89,7 @@ void record(const std::filesystem::path& logDir, std::string_view role, long lon
     const char* qpa = std::getenv("QT_QPA_PLATFORM");
     const char* window = std::getenv("WINDOWID");
     const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
-    const std::string name = std::string(role) + "-" + std::to_string(getpid());
+    const std::string name = std::string(role) + "-" + stamp;
     const std::filesystem::path partial = logDir / ("." + name);
     {
         std::ofstream out(partial, std::ios::binary);
@@ -162,7 +166,7 @@ int main(int argc, char** argv)
                                 : std::strcmp(argv[i], "-e") == 0 || std::strcmp(argv[i], "-x") == 0
                         || std::strcmp(argv[i], "--") == 0) {
                 freopen("/dev/null", "r", stdin);
-                const std::string output = std::string(logDir) + "/output-" + std::to_string(getpid());
+                const std::string output = std::string(logDir) + "/output-" + stamp;
                 freopen(output.c_str(), "w", stdout);
                 std::vector<std::string> command(argv + i + 1, argv + argc);
                 if (name == "qterminal") {

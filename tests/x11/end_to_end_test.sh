@@ -6,7 +6,9 @@
 # and no descriptor behind; a converter outlives the window closed right after starting it; in
 # real terminals, also when the session lacks its runtime folder, when the front end was started
 # from another window (whose WINDOWID must reach nothing of ours), and when a terminal's window
-# comes after the launcher has given up on it.
+# comes after the launcher has given up on it. With the argument "bursts", only the bursts of
+# clicks (a stuck mouse button): each click runs the converter once, with no terminal, with
+# terminals that come up at once and with one that comes up as the launcher gives up on it.
 # Needs FRONTEND, FAKE_CONVERTER, CONSOLE_HELPER, MAXIMIZER and X_PROBE in the environment.
 source "$(dirname "$0")/xvfb.sh"
 # Checks below that look for something to be gone would pass without the tool that looks.
@@ -22,6 +24,47 @@ cp "$FRONTEND" "$app/zoraven-frontend"
 cp "$FAKE_CONVERTER" "$app/zoraven"
 export ZORAVEN_FAKE_LOG_DIR=$logs
 cd "$work/empty"
+
+if [ "${1:-}" = bursts ]; then
+    cp "$CONSOLE_HELPER" "$app/zoraven-console"
+    start_window_manager
+    # Stand-ins for terminals: an xterm that runs its command at once, and a konsole that hands
+    # its window over to another process, which runs the command 10 s later, as the launcher gives
+    # up on it (so that either may take the run's claim first).
+    mkdir "$work/at-once" "$work/late"
+    cp "$FAKE_CONVERTER" "$work/at-once/xterm"
+    cp "$FAKE_CONVERTER" "$work/late/konsole"
+    mkdir "$images/burst"
+    image="$images/burst/disc.bin"
+    : >"$image"
+    # Helpers, terminals and converters all carry the image's path on their command lines.
+    still_running() { pgrep -f -- "$image"; }
+    # Rows: what the terminals do, PATH, XDG_CURRENT_DESKTOP.
+    rows=("no terminal|$work/empty|" "terminals that come up at once|$work/at-once:$work/empty|"
+        "a terminal that comes up as the launcher gives up on it|$work/late:$work/at-once:$work/empty|KDE")
+    for row in "${rows[@]}"; do
+        IFS='|' read -r what path desktop <<<"$row"
+        rm -f "$logs"/*
+        env PATH="$path" XDG_CURRENT_DESKTOP="$desktop" ZORAVEN_FAKE_ODD_TERMINAL=konsole ZORAVEN_FAKE_TERMINAL_EXIT=0 \
+            ZORAVEN_FAKE_TERMINAL_DELAY_MS=10000 "$app/zoraven-frontend" >"$work/frontend.out" 2>"$work/frontend.err" &
+        started=$!
+        pids+=("$started")
+        window=$(wait_for_window) || fail "no front end window"
+        choose_file "$window" "$image"
+        choose_standard "$window" "$PAL"
+        xdotool mousemove --window "$window" $CONVERT click --repeat 300 --delay 5 1 click --repeat 200 --delay 10 1
+        wait_for_records "$logs" 500 >/dev/null
+        settled() { ! still_running >/dev/null; }
+        wait_until settled || fail "$what: still running: $(still_running | head -n 3 | xargs -r ps -o args= -p)"
+        runs=$(find "$logs" -name 'converter-*' | wc -l)
+        [ "$runs" -eq 500 ] || fail "$what: $runs conversions for 500 clicks"
+        [ ! -s "$work/frontend.out" ] && [ ! -s "$work/frontend.err" ] ||
+            fail "$what: the front end's output and errors: $(head -c 300 "$work/frontend.out" "$work/frontend.err")"
+        "$X_PROBE" close "$window"
+        echo "ok: 300 clicks 5 ms apart and 200 clicks 10 ms apart, $what: 500 conversions, nothing on the front end's output"
+    done
+    exit 0
+fi
 
 names=(
     'disc one.bin'

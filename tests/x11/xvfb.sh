@@ -75,10 +75,11 @@ no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 # Waits for the front end's window and prints its id.
 wait_for_window() { find_window '^ZORAVEN frontend'; }
 
-# Starts openbox and waits until it manages the screen.
+# Starts openbox, with no mouse or key bindings (see openbox-rc.xml), and waits until it manages
+# the screen.
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 start_window_manager() {
-    openbox >"$work/openbox.log" 2>&1 &
+    openbox --config-file "$(dirname "${BASH_SOURCE[0]}")/openbox-rc.xml" >"$work/openbox.log" 2>&1 &
     pids+=($!)
     wait_until wm_ready || fail "openbox did not manage the screen within $deadline_seconds s: $(cat "$work/openbox.log")"
 }

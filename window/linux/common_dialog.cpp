@@ -25,10 +25,7 @@ bool gtkIsLoaded()
 
 } // namespace
 
-QString CommonDialog::title()
-{
-    return QStringLiteral("Open");
-}
+QString CommonDialog::title() { return QStringLiteral("Open"); }
 
 QStringList CommonDialog::nameFilters(const QString& filter)
 {

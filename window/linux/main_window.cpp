@@ -127,7 +127,4 @@ zoraven::FormatFlag Form1::formatFlag() const { return mode->text().toStdString(
 
 void Form1::setFormatFlag(const zoraven::FormatFlag& flag) { mode->setText(QString::fromStdString(flag)); }
 
-void Form1::ShowNotice(std::string_view text)
-{
-    m_notices->show(this, qtText(text));
-}
+void Form1::ShowNotice(std::string_view text) { m_notices->show(this, qtText(text)); }
