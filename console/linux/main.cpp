@@ -8,6 +8,7 @@
 //       (in the terminal's window; every argument after the options encoded by the launcher)
 #include "console_text.h"
 #include "process_spawn.h"
+#include "program_files.h"
 #include "run_claim.h"
 #include "terminal_launch.h"
 #include "terminal_passage.h"
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
@@ -120,20 +122,27 @@ void waitForEnter()
     }
 }
 
-// zoraven-maximize, beside this helper's own file, has the terminal's window titled `title`
-// maximized.
-void startMaximizer(const std::string& title)
+// zoraven-maximize, beside this helper's own file, has the conversion's window maximized: the
+// window of this terminal that is not among `windowsBefore`, or the one titled `title`.
+void startMaximizer(const std::string& title, const std::vector<std::string>& windowsBefore)
 {
-    std::string self(4096, '\0');
-    const ssize_t length = readlink("/proc/self/exe", self.data(), self.size() - 1);
-    if (length <= 0)
-        return;
-    self.resize(static_cast<std::size_t>(length));
-    const std::string maximizer = self.substr(0, self.rfind('/') + 1) + "zoraven-maximize";
-    const pid_t pid
-        = zoraven::spawnProgram(maximizer, { maximizer, std::to_string(getppid()), title }, zoraven::Session::Own);
+    const std::string maximizer
+        = zoraven::program_files::joinPath(zoraven::program_files::executableDirectory(), zoraven::kMaximizerName);
+    std::vector<std::string> argv { maximizer, std::to_string(getppid()), title };
+    argv.insert(argv.end(), windowsBefore.begin(), windowsBefore.end());
+    const pid_t pid = zoraven::spawnProgram(maximizer, argv, zoraven::Session::Own);
     if (pid > 0)
         waitpid(pid, nullptr, 0);
+}
+
+// The lines of `file`, where there is one.
+std::vector<std::string> linesOf(const std::string& file)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 } // namespace
@@ -176,6 +185,9 @@ int main(int argc, char** argv)
     const std::string& commandLine = decoded[0];
     const std::string& converter = decoded[1];
     const std::vector<std::string> converterArgv(decoded.begin() + 2, decoded.end());
+    // Read while the claim holds the launcher's folder open for it.
+    const std::vector<std::string> windowsBefore
+        = claim ? linesOf(zoraven::windowsBeforeFile(*claim)) : std::vector<std::string>();
     if (claim && !zoraven::claimRun(*claim)) {
         // The launcher gave up on this terminal before it came up here, and has run the
         // conversion elsewhere: the window says where, and is read before it goes.
@@ -191,7 +203,7 @@ int main(int argc, char** argv)
     const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
     const std::string shown = zoraven::displayText(commandLine, utf8);
     if (maximize)
-        startMaximizer(shown);
+        startMaximizer(shown, windowsBefore);
 
     struct sigaction closing { };
     closing.sa_handler = endWithTheWindow;

@@ -38,6 +38,8 @@ std::string folderOf(const std::string& claim) { return claim.substr(0, claim.rf
 
 bool claimRun(const std::string& claim) { return unlink(claim.c_str()) == 0; }
 
+std::string windowsBeforeFile(const std::string& claim) { return claim + ".windows-before"; }
+
 std::string lateWindowNotice(const std::string& claim)
 {
     const std::string folder = folderOf(claim);

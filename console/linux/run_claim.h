@@ -16,6 +16,10 @@ namespace zoraven {
 // succeeds, whoever comes first, however late the other.
 bool claimRun(const std::string& claim);
 
+// Where the launcher keeps, beside a claim, KWin's ids of the windows there before the terminal
+// started: the conversion's window is the new one (see zoraven-maximize).
+std::string windowsBeforeFile(const std::string& claim);
+
 // Where the run went, besides a terminal's name, as the launcher settles it.
 inline constexpr std::string_view kWithoutWindow = "without a window";
 inline constexpr std::string_view kNotStarted = "not started";

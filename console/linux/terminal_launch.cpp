@@ -190,6 +190,20 @@ std::optional<std::vector<std::string>> steerTo(const std::string& entry, const 
     return words;
 }
 
+// On Wayland, KWin's ids of the windows there now, beside the claim: once the terminal has
+// started, the window that is not among them is the conversion's, at once, without waiting for the
+// title that the terminal shows late. Where KWin does not answer, nothing is noted.
+void noteWindowsBefore(const std::string& claim)
+{
+    if (!std::getenv("WAYLAND_DISPLAY"))
+        return;
+    const std::string maximizer = program_files::joinPath(program_files::executableDirectory(), kMaximizerName);
+    const pid_t pid
+        = spawnProgram(maximizer, { maximizer, "--windows-before", windowsBeforeFile(claim) }, Session::Own);
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+}
+
 } // namespace
 
 std::vector<std::string> environmentForTerminals()
@@ -259,8 +273,10 @@ int launchInTerminal(const std::string& helper, const std::string& commandLine, 
             continue;
 
         std::vector<std::string> options { std::string(kClaimOption) + encodeArgument(claim) };
-        if (!terminal->maximizes)
+        if (!terminal->maximizes) {
             options.emplace_back(kMaximizeOption);
+            noteWindowsBefore(claim);
+        }
         if (terminal->keepsWindow)
             options.emplace_back(kWindowStaysOption);
         options.insert(options.end(), arguments.begin(), arguments.end());

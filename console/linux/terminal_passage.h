@@ -36,8 +36,10 @@ std::vector<std::string> consoleArguments(
 //   zoraven-console [--claim=PATH] [--maximize] [--window-stays] ARGUMENTS
 // The run's claim (encoded): whoever removes it first runs the converter, so that it runs once.
 inline constexpr std::string_view kClaimOption = "--claim=";
-// The terminal cannot maximize its window itself: the helper asks the window manager.
+// The terminal cannot maximize its window itself: the helper has zoraven-maximize, installed
+// beside it, ask the window manager.
 inline constexpr std::string_view kMaximizeOption = "--maximize";
+inline constexpr std::string_view kMaximizerName = "zoraven-maximize";
 // The terminal keeps its window after the helper has ended.
 inline constexpr std::string_view kWindowStaysOption = "--window-stays";
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -215,6 +216,57 @@ std::string percentEncoded(std::string_view text)
 }
 
 constexpr const char* kReportPath = "/org/zoraven/Maximize";
+
+// Maximizes the conversion's window: of the windows of process PID, the one that KWin did not list
+// before the terminal started (BEFORE: their ids), when it is the only such one; else (several
+// conversions' windows in one terminal process, or no list) the one titled TITLE. Never a window
+// that was there before: the user's own, which may belong to the same process. Reports back once
+// the window covers the area a maximized window takes.
+constexpr std::string_view kMaximizeScript = R"((function () {
+const pid = PID, title = decodeURIComponent("TITLE"), before = BEFORE;
+const list = () => workspace.windowList ? workspace.windowList() : workspace.clientList();
+const added = workspace.windowAdded || workspace.clientAdded;
+const asked = [];
+let done = false;
+function titled(w) {
+    const caption = String(w.caption);
+    return caption.startsWith(title) && /^( — Konsole)?( <[0-9]+>)?$/.test(caption.slice(title.length));
+}
+const isNew = w => before !== null && before.indexOf(String(w.internalId)) < 0;
+function ours(w) {
+    return titled(w) || (isNew(w) && list().filter(other => other.pid === pid && isNew(other)).length === 1);
+}
+function report(w) {
+    if (done) return;
+    const area = workspace.clientArea(KWin.MaximizeArea, w), frame = w.frameGeometry;
+    if (frame.x == area.x && frame.y == area.y && frame.width == area.width && frame.height == area.height) {
+        done = true;
+        callDBus("NAME", "REPORT_PATH", "REPORT_INTERFACE", "Maximized");
+    }
+}
+function look(w) {
+    if (done || asked.indexOf(w) >= 0 || !ours(w)) return;
+    asked.push(w);
+    w.frameGeometryChanged.connect(() => report(w));
+    w.setMaximize(true, true);
+    report(w);
+}
+function watch(w) {
+    if (w.pid !== pid) return;
+    w.captionChanged.connect(() => look(w));
+    look(w);
+}
+list().forEach(watch);
+added.connect(watch);
+})();
+)";
+
+// Reports the ids of the windows KWin lists.
+constexpr std::string_view kListScript = R"((function () {
+const windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
+callDBus("NAME", "REPORT_PATH", "REPORT_INTERFACE", "Windows", windows.map(w => String(w.internalId)).join(" "));
+})();
+)";
 constexpr const char* kReportInterface = "org.zoraven.Maximize";
 
 // KWin, on Wayland, maximizes a window when a script of its own asks it to: the helper loads one
@@ -225,10 +277,12 @@ constexpr const char* kReportInterface = "org.zoraven.Maximize";
 // take whichever answers.
 class KWinScript {
 public:
-    enum class Outcome { NoKWin, Failed, Maximized };
+    enum class Outcome { NoKWin, Failed, Done };
 
-    KWinScript()
-        : m_name("zoraven-maximize-" + std::to_string(getpid()))
+    // `quiet`: says nothing of what fails (for the launcher, whose errors go to the session's log).
+    explicit KWinScript(bool quiet = false)
+        : m_quiet(quiet)
+        , m_name("zoraven-maximize-" + std::to_string(getpid()))
     {
         DBusError error;
         dbus_error_init(&error);
@@ -249,11 +303,11 @@ public:
             Reply reply = call("/Scripting", "org.kde.kwin.Scripting", "unloadScript", m_name.c_str());
             dbus_bool_t unloaded = FALSE;
             if (!reply.error.empty())
-                complain("KWin did not unload its script: " + reply.error);
+                say("KWin did not unload its script: " + reply.error);
             else if (!reply.message
                 || !dbus_message_get_args(reply.message, nullptr, DBUS_TYPE_BOOLEAN, &unloaded, DBUS_TYPE_INVALID)
                 || !unloaded)
-                complain("KWin did not unload its script: it knows no script named " + m_name);
+                say("KWin did not unload its script: it knows no script named " + m_name);
         }
         if (!m_file.empty())
             unlink(m_file.c_str());
@@ -265,46 +319,32 @@ public:
     KWinScript(const KWinScript&) = delete;
     KWinScript& operator=(const KWinScript&) = delete;
 
-    Outcome maximize(pid_t terminal, std::string_view title)
+    // The conversion's window: the window of `terminal` that is not among `windowsBefore`, or the
+    // one titled `title`.
+    Outcome maximize(pid_t terminal, std::string_view title, const std::vector<std::string>& windowsBefore)
     {
-        if (!m_bus) {
-            complain(m_problem);
-            return Outcome::NoKWin;
-        }
-        if (!writeScript(terminal, title))
-            return Outcome::Failed;
-        Reply loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", m_file.c_str(), m_name.c_str());
-        if (loaded.noService)
-            return Outcome::NoKWin;
-        dbus_int32_t number = -1;
-        if (!loaded.error.empty() || !loaded.message
-            || !dbus_message_get_args(loaded.message, nullptr, DBUS_TYPE_INT32, &number, DBUS_TYPE_INVALID)) {
-            complain(
-                "KWin did not load the script: " + (loaded.error.empty() ? "no number in its answer" : loaded.error));
-            return Outcome::Failed;
-        }
-        m_loaded = true;
-        if (number < 0) {
-            complain("KWin did not load the script: it answered " + std::to_string(number));
-            return Outcome::Failed;
-        }
-        // KWin 6 puts loaded script N at /Scripting/ScriptN, KWin 5 at /N.
-        const std::string kwin6Path = std::string("/Scripting/Script").append(std::to_string(number));
-        const std::string kwin5Path = std::string("/").append(std::to_string(number));
-        Reply ran = call(kwin6Path.c_str(), "org.kde.kwin.Script", "run", nullptr);
-        if (ran.noObject)
-            ran = call(kwin5Path.c_str(), "org.kde.kwin.Script", "run", nullptr);
-        if (!ran.error.empty()) {
-            complain("KWin did not run the script: " + ran.error);
-            return Outcome::Failed;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + kLookFor;
-        while (!m_reported && std::chrono::steady_clock::now() < deadline
-            && dbus_connection_read_write_dispatch(m_bus, 100)) { }
+        std::string script(kMaximizeScript);
+        std::string before;
+        for (const std::string& window : windowsBefore)
+            before += (before.empty() ? "\"" : ", \"") + percentEncoded(window) + "\"";
+        put(script, "PID", std::to_string(terminal));
+        put(script, "TITLE", percentEncoded(title));
+        put(script, "BEFORE", windowsBefore.empty() ? "null" : "[" + before + "].map(decodeURIComponent)");
+        const Outcome ran = run(script);
+        if (ran != Outcome::Done)
+            return ran;
         if (m_reported)
-            return Outcome::Maximized;
-        complain("KWin maximized no window of process " + std::to_string(terminal) + " titled " + quoted(title));
+            return Outcome::Done;
+        say("KWin maximized no window of process " + std::to_string(terminal) + " titled " + quoted(title));
         return Outcome::Failed;
+    }
+
+    // The windows KWin lists now, each by its id.
+    std::optional<std::vector<std::string>> windows()
+    {
+        if (run(std::string(kListScript)) != Outcome::Done || !m_reported)
+            return std::nullopt;
+        return m_listed;
     }
 
 private:
@@ -330,71 +370,92 @@ private:
         }
     };
 
-    bool writeScript(pid_t terminal, std::string_view title)
+    void say(const std::string& what) const
+    {
+        if (!m_quiet)
+            complain(what);
+    }
+
+    static void put(std::string& script, std::string_view key, const std::string& value)
+    {
+        script.replace(script.find(key), key.size(), value);
+    }
+
+    // Loads `script` into KWin, runs it, and waits until it reports back, or gives up.
+    Outcome run(std::string script)
+    {
+        if (!m_bus) {
+            say(m_problem);
+            return Outcome::NoKWin;
+        }
+        put(script, "NAME", dbus_bus_get_unique_name(m_bus));
+        put(script, "REPORT_PATH", kReportPath);
+        put(script, "REPORT_INTERFACE", kReportInterface);
+        if (!writeScript(script))
+            return Outcome::Failed;
+        Reply loaded = call("/Scripting", "org.kde.kwin.Scripting", "loadScript", m_file.c_str(), m_name.c_str());
+        if (loaded.noService)
+            return Outcome::NoKWin;
+        dbus_int32_t number = -1;
+        if (!loaded.error.empty() || !loaded.message
+            || !dbus_message_get_args(loaded.message, nullptr, DBUS_TYPE_INT32, &number, DBUS_TYPE_INVALID)) {
+            say("KWin did not load the script: " + (loaded.error.empty() ? "no number in its answer" : loaded.error));
+            return Outcome::Failed;
+        }
+        m_loaded = true;
+        if (number < 0) {
+            say("KWin did not load the script: it answered " + std::to_string(number));
+            return Outcome::Failed;
+        }
+        // KWin 6 puts loaded script N at /Scripting/ScriptN, KWin 5 at /N.
+        const std::string kwin6Path = std::string("/Scripting/Script").append(std::to_string(number));
+        const std::string kwin5Path = std::string("/").append(std::to_string(number));
+        Reply ran = call(kwin6Path.c_str(), "org.kde.kwin.Script", "run", nullptr);
+        if (ran.noObject)
+            ran = call(kwin5Path.c_str(), "org.kde.kwin.Script", "run", nullptr);
+        if (!ran.error.empty()) {
+            say("KWin did not run the script: " + ran.error);
+            return Outcome::Failed;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + kLookFor;
+        while (!m_reported && std::chrono::steady_clock::now() < deadline
+            && dbus_connection_read_write_dispatch(m_bus, 100)) { }
+        return Outcome::Done;
+    }
+
+    bool writeScript(const std::string& script)
     {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         m_file = std::string(runtime && runtime[0] == '/' ? runtime : "/tmp") + "/zoraven-maximize-XXXXXX";
         const int fd = mkstemp(m_file.data());
         if (fd < 0) {
-            complain("cannot write KWin's script into " + m_file + ": " + std::strerror(errno));
+            say("cannot write KWin's script into " + m_file + ": " + std::strerror(errno));
             m_file.clear();
             return false;
         }
-        std::string script = R"((function () {
-const pid = PID, title = decodeURIComponent("TITLE");
-const windows = workspace.windowList ? workspace.windowList() : workspace.clientList();
-const added = workspace.windowAdded || workspace.clientAdded;
-const asked = [];
-let done = false;
-function ours(w) {
-    const caption = String(w.caption);
-    return caption.startsWith(title) && /^( \u2014 Konsole)?( <[0-9]+>)?$/.test(caption.slice(title.length));
-}
-function report(w) {
-    if (done) return;
-    const area = workspace.clientArea(KWin.MaximizeArea, w), frame = w.frameGeometry;
-    if (frame.x == area.x && frame.y == area.y && frame.width == area.width && frame.height == area.height) {
-        done = true;
-        callDBus("NAME", "REPORT_PATH", "REPORT_INTERFACE", "Maximized", String(w.caption));
-    }
-}
-function look(w) {
-    if (done || asked.indexOf(w) >= 0 || !ours(w)) return;
-    asked.push(w);
-    w.frameGeometryChanged.connect(() => report(w));
-    w.setMaximize(true, true);
-    report(w);
-}
-function watch(w) {
-    if (w.pid !== pid) return;
-    w.captionChanged.connect(() => look(w));
-    look(w);
-}
-windows.forEach(watch);
-added.connect(watch);
-})();
-)";
-        const auto put = [&script](std::string_view key, const std::string& value) {
-            script.replace(script.find(key), key.size(), value);
-        };
-        put("PID", std::to_string(terminal));
-        put("TITLE", percentEncoded(title));
-        put("NAME", dbus_bus_get_unique_name(m_bus));
-        put("REPORT_PATH", kReportPath);
-        put("REPORT_INTERFACE", kReportInterface);
         const bool written = write(fd, script.data(), script.size()) == static_cast<ssize_t>(script.size());
         close(fd);
         if (!written)
-            complain("cannot write KWin's script into " + m_file);
+            say("cannot write KWin's script into " + m_file);
         return written;
     }
 
-    // The script's call back: the window is maximized.
-    static DBusHandlerResult report(DBusConnection* bus, DBusMessage* message, void* self)
+    // The script's calls back: Maximized(), once the window covers the area a maximized window
+    // takes; Windows("ID ID ..."), the windows KWin lists.
+    static DBusHandlerResult report(DBusConnection* bus, DBusMessage* message, void* data)
     {
-        if (!dbus_message_is_method_call(message, kReportInterface, "Maximized"))
+        auto* self = static_cast<KWinScript*>(data);
+        if (dbus_message_is_method_call(message, kReportInterface, "Windows")) {
+            const char* listed = nullptr;
+            if (!dbus_message_get_args(message, nullptr, DBUS_TYPE_STRING, &listed, DBUS_TYPE_INVALID))
+                return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+            std::istringstream windows(listed);
+            for (std::string window; windows >> window;)
+                self->m_listed.push_back(window);
+        } else if (!dbus_message_is_method_call(message, kReportInterface, "Maximized")) {
             return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
-        static_cast<KWinScript*>(self)->m_reported = true;
+        }
+        self->m_reported = true;
         if (DBusMessage* answer = dbus_message_new_method_return(message)) {
             dbus_connection_send(bus, answer, nullptr);
             dbus_message_unref(answer);
@@ -434,12 +495,14 @@ added.connect(watch);
         return reply;
     }
 
+    bool m_quiet;
     DBusConnection* m_bus = nullptr;
     std::string m_name;
     std::string m_problem;
     std::string m_file;
     bool m_loaded = false;
     bool m_reported = false;
+    std::vector<std::string> m_listed;
 };
 
 } // namespace
@@ -457,7 +520,14 @@ bool captionShowsTitle(std::string_view caption, std::string_view title)
     return rest.empty();
 }
 
-bool maximizeTerminalWindow(pid_t terminal, std::string_view title)
+std::optional<std::vector<std::string>> windowsKWinLists()
+{
+    if (!std::getenv("WAYLAND_DISPLAY"))
+        return std::nullopt;
+    return KWinScript(true).windows();
+}
+
+bool maximizeTerminalWindow(pid_t terminal, std::string_view title, const std::vector<std::string>& windowsBefore)
 {
     const char* windowId = std::getenv("WINDOWID");
     const auto named = static_cast<xcb_window_t>(windowId ? std::strtoul(windowId, nullptr, 10) : 0);
@@ -466,9 +536,9 @@ bool maximizeTerminalWindow(pid_t terminal, std::string_view title)
     // terminal may run on XWayland, and the X window manager may maximize its window.
     if (std::getenv("WAYLAND_DISPLAY")) {
         KWinScript kwin;
-        const KWinScript::Outcome outcome = kwin.maximize(terminal, title);
+        const KWinScript::Outcome outcome = kwin.maximize(terminal, title, windowsBefore);
         if (outcome != KWinScript::Outcome::NoKWin)
-            return outcome == KWinScript::Outcome::Maximized;
+            return outcome == KWinScript::Outcome::Done;
         if (!std::getenv("DISPLAY")) {
             complain("no KWin and no X display: on this Wayland desktop no program may maximize another's window");
             return false;

@@ -3,7 +3,10 @@
 
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -21,7 +24,13 @@ bool captionShowsTitle(std::string_view caption, std::string_view title);
 // - On X11 it asks the window manager (EWMH), for the window that WINDOWID names where the
 //   terminal sets it, else for the window of `terminal` with that title.
 // - On Wayland no client may maximize another's window; KWin, though, runs scripts, and a script
-//   loaded for the moment over the session bus maximizes the window and reports back.
-bool maximizeTerminalWindow(pid_t terminal, std::string_view title);
+//   loaded for the moment over the session bus maximizes the window and reports back. There the
+//   window is the one of `terminal` that is not among `windowsBefore` (KWin's ids of the windows
+//   it listed before the terminal started) when there is only one such; otherwise, or without
+//   that list, the one titled `title`.
+bool maximizeTerminalWindow(pid_t terminal, std::string_view title, const std::vector<std::string>& windowsBefore = {});
+
+// On Wayland, the ids of the windows that KWin lists; nothing where KWin does not answer.
+std::optional<std::vector<std::string>> windowsKWinLists();
 
 } // namespace zoraven

@@ -212,6 +212,7 @@ wait_until has_window "zoraven -p" || fail "no terminal window; windows: $(windo
 maximized_and_focused() { terminal_maximized_and_focused "$(window_line "zoraven -p")"; }
 wait_until maximized_and_focused || fail "$TERMINAL's window is not maximized and focused: $(window_line "zoraven -p")"
 echo "ok: $TERMINAL's window maximized and focused: $(window_line "zoraven -p")"
+check_maximized_at_once "$(window_line "zoraven -p")"
 # For the README: the screen with the converter's window, and the front end's beside it.
 [ -z "${ZORAVEN_DESKTOP_SHOT:-}" ] || shot "$ZORAVEN_DESKTOP_SHOT"
 

@@ -11,6 +11,11 @@
                             KWin runs a script of the test's, written beside KWIN-LOG, and prints
                             its answer to KWIN-LOG (its standard error, with
                             QT_LOGGING_RULES=kwin_scripting.debug=true).
+  kde.py watch KWIN-LOG      has KWin note, from now on, when each window is added and when it first
+                            covers the area a maximized window takes; prints the name of the notes
+  kde.py maximized-after KWIN-LOG NOTES ID
+                            prints the milliseconds from KWin adding window ID (as `windows` gives
+                            it) until it covered that area, as the notes say; fails without both
   kde.py type KWIN-LOG PID WINDOW TEXT  types TEXT with FAKE_KEYS a character at a time into the
                             focused field of the window titled WINDOW of process PID, each key once
                             the field shows what was typed before and its completion list has settled
@@ -44,21 +49,37 @@ function platform(w) {
 const windows = all.filter(w => w.normalWindow || w.dialog || w.popupWindow).map(w => {
     const area = workspace.clientArea(KWin.MaximizeArea, w);
     const frame = w.frameGeometry;
-    return { title: w.caption, pid: w.pid, platform: platform(w), popup: w.popupWindow, focused: active === w,
+    return { title: w.caption, id: String(w.internalId), pid: w.pid, platform: platform(w), popup: w.popupWindow, focused: active === w,
              maximized: frame.x == area.x && frame.y == area.y && frame.width == area.width && frame.height == area.height,
              frame: [frame.x, frame.y, frame.width, frame.height] };
 });
 print("MARKER " + JSON.stringify(windows));
 """
 
+WATCH = """
+const kwin6 = typeof workspace.windowList === "function";
+(kwin6 ? workspace.windowAdded : workspace.clientAdded).connect(w => {
+    print("MARKER added " + JSON.stringify({ id: String(w.internalId), at: Date.now() }));
+    let said = false;
+    function look() {
+        const area = workspace.clientArea(KWin.MaximizeArea, w), frame = w.frameGeometry;
+        if (!said && frame.x == area.x && frame.y == area.y && frame.width == area.width && frame.height == area.height) {
+            said = true;
+            print("MARKER maximized " + JSON.stringify({ id: String(w.internalId), at: Date.now() }));
+        }
+    }
+    w.frameGeometryChanged.connect(look);
+    look();
+});
+"""
 
-def read_windows(log):
-    """The windows, as dictionaries."""
-    marker = "zoraven-" + uuid.uuid4().hex
+
+def run_script(log, text, marker):
+    """Has KWin run `text` as a script named `marker`; its file goes once KWin has read it."""
     # Beside the log, in the test's own folder: nothing is left in /tmp, also when this is killed.
     with tempfile.NamedTemporaryFile("w", suffix=".js", dir=os.path.dirname(os.path.abspath(log)),
                                      delete=False) as script:
-        script.write(SCRIPT.replace("MARKER", marker))
+        script.write(text.replace("MARKER", marker))
     bus = dbus.SessionBus()
     scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"), "org.kde.kwin.Scripting")
     try:
@@ -74,6 +95,24 @@ def read_windows(log):
                 raise
             dbus.Interface(bus.get_object("org.kde.KWin", "/%d" % number, introspect=False),
                            "org.kde.kwin.Script").run()
+    finally:
+        os.unlink(script.name)
+    return scripting
+
+
+def notes(log, marker):
+    with open(log, errors="replace") as lines:
+        for line in lines:
+            if marker + " " in line:
+                kind, note = line.split(marker + " ", 1)[1].rstrip().rstrip('"').split(" ", 1)
+                yield kind, json.loads(note)
+
+
+def read_windows(log):
+    """The windows, as dictionaries."""
+    marker = "zoraven-" + uuid.uuid4().hex
+    scripting = run_script(log, SCRIPT, marker)
+    try:
         for _ in range(100):
             with open(log, errors="replace") as lines:
                 answers = [line for line in lines if marker + " " in line]
@@ -82,10 +121,14 @@ def read_windows(log):
             time.sleep(0.05)
         sys.exit("KWin printed no answer")
     finally:
-        try:
-            scripting.unloadScript(marker, signature="s")
-        finally:
-            os.unlink(script.name)
+        scripting.unloadScript(marker, signature="s")
+
+
+def maximized_after(log, marker, window):
+    times = {kind: note["at"] for kind, note in notes(log, marker) if note["id"] == window}
+    if "added" not in times or "maximized" not in times:
+        sys.exit("KWin noted for window %s only: %s" % (window, times))
+    print(times["maximized"] - times["added"])
 
 
 def windows(log):
@@ -119,6 +162,12 @@ def press(key):
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "windows":
         windows(sys.argv[2])
+    elif len(sys.argv) == 3 and sys.argv[1] == "watch":
+        marker = "zoraven-notes-" + uuid.uuid4().hex
+        run_script(sys.argv[2], WATCH, marker)
+        print(marker)
+    elif len(sys.argv) == 5 and sys.argv[1] == "maximized-after":
+        maximized_after(sys.argv[2], sys.argv[3], sys.argv[4])
     elif len(sys.argv) == 3 and sys.argv[1] == "shot":
         shot(sys.argv[2])
     elif len(sys.argv) == 6 and sys.argv[1] == "type":

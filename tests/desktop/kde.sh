@@ -44,6 +44,17 @@ start_session() {
     users_konsole=$!
     users_window() { windows | grep -F ': sleep' | grep -F "\"pid\": $users_konsole,"; }
     wait_until users_window || fail "no window of the user's konsole: $(windows)"
+    # From now on KWin notes when it adds each window, and when the window first covers the
+    # area a maximized window takes.
+    notes=$("$here/kde.py" watch "$work/kwin.log") || fail "KWin does not note its windows"
+}
+
+# The converter's window is maximized as it opens: within half a second of KWin adding it.
+check_maximized_at_once() { # WINDOW-LINE
+    local after
+    after=$("$here/kde.py" maximized-after "$work/kwin.log" "$notes" "$(field "$1" id)") || fail "$after"
+    [ "$after" -le 500 ] || fail "$TERMINAL's window was maximized $after ms after KWin added it"
+    echo "ok: $TERMINAL's window maximized $after ms after KWin added it"
 }
 
 # The file dialog that the front end shows on KDE Plasma.
