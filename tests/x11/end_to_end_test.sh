@@ -45,8 +45,10 @@ if [ "${1:-}" = bursts ]; then
     for row in "${rows[@]}"; do
         IFS='|' read -r what path desktop <<<"$row"
         rm -f "$logs"/*
-        env PATH="$path" XDG_CURRENT_DESKTOP="$desktop" ZORAVEN_FAKE_ODD_TERMINAL=konsole ZORAVEN_FAKE_TERMINAL_EXIT=0 \
-            ZORAVEN_FAKE_TERMINAL_DELAY_MS=10000 "$app/zoraven-frontend" >"$work/frontend.out" 2>"$work/frontend.err" &
+        # KDE makes konsole the first terminal; Qt's own file dialog, as in the rows below.
+        env PATH="$path" XDG_CURRENT_DESKTOP="$desktop" QT_QPA_PLATFORMTHEME=gtk3 ZORAVEN_FAKE_ODD_TERMINAL=konsole \
+            ZORAVEN_FAKE_TERMINAL_EXIT=0 ZORAVEN_FAKE_TERMINAL_DELAY_MS=10000 "$app/zoraven-frontend" \
+            >"$work/frontend.out" 2>"$work/frontend.err" &
         started=$!
         pids+=("$started")
         window=$(wait_for_window) || fail "no front end window"
