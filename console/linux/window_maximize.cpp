@@ -216,6 +216,7 @@ std::string percentEncoded(std::string_view text)
 }
 
 constexpr const char* kReportPath = "/org/zoraven/Maximize";
+constexpr const char* kReportInterface = "org.zoraven.Maximize";
 
 // Maximizes the conversion's window: of the windows of process PID, the one that KWin did not list
 // before the terminal started (BEFORE: their ids), when it is the only such one; else (several
@@ -267,7 +268,6 @@ const windows = workspace.windowList ? workspace.windowList() : workspace.client
 callDBus("NAME", "REPORT_PATH", "REPORT_INTERFACE", "Windows", windows.map(w => String(w.internalId)).join(" "));
 })();
 )";
-constexpr const char* kReportInterface = "org.zoraven.Maximize";
 
 // KWin, on Wayland, maximizes a window when a script of its own asks it to: the helper loads one
 // for the conversion's window over the session bus, which calls back once the window covers the
