@@ -89,7 +89,7 @@ bool NewConsoleStart::start(const std::string& file, const std::vector<std::stri
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWMAXIMIZED;
     // Whatever error mode the front end was given is not the converter's.
-    DWORD flags = CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE | CREATE_UNICODE_ENVIRONMENT;
+    DWORD flags = CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE;
     // A job that ends its processes with the front end (as some launchers make) lets the converter
     // go where it may; where it may not, the converter still starts, inside it.
     BOOL inJob = FALSE;

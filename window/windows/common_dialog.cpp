@@ -5,6 +5,8 @@
 
 #include <shobjidl.h>
 
+#include <algorithm>
+
 namespace {
 
 // Holds one COM interface and releases it.
@@ -26,8 +28,10 @@ private:
     Interface* m_pointer = nullptr;
 };
 
-std::wstring fullPath(const std::wstring& path)
+std::wstring fullPath(std::wstring path)
 {
+    // Windows reads "/" as "\" anyway; Wine would read a path that starts with "/" as a Linux one.
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         return path;

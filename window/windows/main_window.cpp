@@ -344,10 +344,20 @@ void Form1::applyDpi(UINT dpi, POINT position)
     if (previous)
         DeleteObject(previous);
 
-    RECT frame { 0, 0, pixels(zoraven::form1::kClientWidth, dpi), pixels(zoraven::form1::kClientHeight, dpi) };
+    const SIZE client { pixels(zoraven::form1::kClientWidth, dpi), pixels(zoraven::form1::kClientHeight, dpi) };
+    RECT frame { 0, 0, client.cx, client.cy };
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-    SetWindowPos(m_window, nullptr, position.x, position.y, frame.right - frame.left, frame.bottom - frame.top,
-        SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE size { frame.right - frame.left, frame.bottom - frame.top };
+    SetWindowPos(m_window, nullptr, position.x, position.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame turns out otherwise than asked (a title bar of another height), the client
+    // area still gets its size.
+    RECT placed {};
+    GetClientRect(m_window, &placed);
+    if (placed.right != client.cx || placed.bottom != client.cy) {
+        size.cx += client.cx - placed.right;
+        size.cy += client.cy - placed.bottom;
+        SetWindowPos(m_window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
     for (HICON* icon : { &m_bigIcon, &m_smallIcon }) {
         if (*icon)
