@@ -3,7 +3,8 @@
 // Stands in for zoraven.exe in the Windows tests, built twice: on mingw's default C runtime
 // (msvcrt) and on the Universal C runtime. It writes what it was started with, in UTF-8 (WTF-8), to
 // %ZORAVEN_FAKE_LOG_DIR%\converter-<pid> (whole, or not at all):
-//   runtime, pid, exe, its command line, current folder, STARTUPINFO's flags and show command,
+//   when it started (QueryPerformanceCounter, and its frequency), runtime, pid, exe, its command
+//   line, current folder, STARTUPINFO's flags and show command,
 //   whether it has a console window of its own (no other process in it), maximized and in the
 //   foreground, and the path of the handle that %ZORAVEN_FAKE_INHERITED% names ("-" when that
 //   handle is not open here); then "crt_argv N" and the N arguments as its C runtime split the
@@ -78,10 +79,10 @@ static void appendField(Buffer* out, const char* name, const wchar_t* value)
     appendText(out, "\n");
 }
 
-static void appendNumber(Buffer* out, const char* name, unsigned long value)
+static void appendNumber(Buffer* out, const char* name, unsigned long long value)
 {
     wchar_t text[32];
-    _snwprintf(text, 32, L"%lu", value);
+    _snwprintf(text, 32, L"%llu", value);
     appendField(out, name, text);
 }
 
@@ -104,8 +105,14 @@ static const wchar_t* variable(const wchar_t* name, wchar_t* buffer, DWORD size)
 
 int wmain(void)
 {
+    LARGE_INTEGER started;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&started);
+    QueryPerformanceFrequency(&frequency);
     static wchar_t text[40000];
     Buffer record = { NULL, 0, 0 };
+    appendNumber(&record, "started_qpc", (unsigned long long)started.QuadPart);
+    appendNumber(&record, "qpc_frequency", (unsigned long long)frequency.QuadPart);
     appendField(&record, "runtime", L"" RUNTIME);
     appendNumber(&record, "pid", GetCurrentProcessId());
     GetModuleFileNameW(NULL, text, 40000);
@@ -124,9 +131,9 @@ int wmain(void)
     appendNumber(&record, "console_processes", console ? GetConsoleProcessList(attached, 8) : 0);
     BOOL zoomed = FALSE;
     BOOL foreground = FALSE;
-    const ULONGLONG started = GetTickCount64();
+    const ULONGLONG waited = GetTickCount64();
     if (console && (startup.dwFlags & STARTF_USESHOWWINDOW)) {
-        while (GetTickCount64() - started < 20000) {
+        while (GetTickCount64() - waited < 20000) {
             zoomed = IsZoomed(console);
             foreground = GetForegroundWindow() == console;
             if (zoomed && foreground)
@@ -134,9 +141,9 @@ int wmain(void)
             Sleep(20);
         }
     }
-    appendNumber(&record, "zoomed", (unsigned long)zoomed);
-    appendNumber(&record, "foreground", (unsigned long)foreground);
-    appendNumber(&record, "window_wait_ms", (unsigned long)(GetTickCount64() - started));
+    appendNumber(&record, "zoomed", (unsigned long long)zoomed);
+    appendNumber(&record, "foreground", (unsigned long long)foreground);
+    appendNumber(&record, "window_wait_ms", GetTickCount64() - waited);
 
     const wchar_t* inherited = variable(L"ZORAVEN_FAKE_INHERITED", text, 40000);
     wchar_t path[1024] = L"-";

@@ -5,6 +5,14 @@
 //   win_probe start [--cwd DIR] [--maximized] [--inherit FILE] PROGRAM [ARG...]
 //       starts PROGRAM (with a handle of FILE that it inherits, named by ZORAVEN_FAKE_INHERITED);
 //       prints "pid N"
+//   win_probe launch TITLE PROGRAM [ARG...]
+//                                     starts PROGRAM and waits until it shows a window titled
+//                                     TITLE; prints "pid N", "window H" and "milliseconds M" from
+//                                     the start
+//   win_probe timed-click WINDOW ID LOG_DIR
+//                                     clicks a button and waits for the first record that the
+//                                     stand-in converter writes into LOG_DIR; prints the
+//                                     milliseconds from the click to the converter's start
 //   win_probe window TITLE            waits for a visible top-level window titled TITLE; prints
 //                                     its handle, process, X window, client size, style, DPI
 //   win_probe gone TITLE|--class CLASS  waits until no visible top-level window matches
@@ -20,11 +28,13 @@
 //                                     windows there are and whether WINDOW is disabled
 //   win_probe settext WINDOW ID TEXT  sets the text of a control
 //   win_probe click WINDOW ID         clicks a button (BM_CLICK)
+//   win_probe close WINDOW            asks the window to close (WM_CLOSE), as its close button does
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -195,6 +205,85 @@ void describeControls(HWND window)
     write("focus " + std::to_string(GetDlgCtrlID(focusOf(window))));
 }
 
+double milliseconds(LONGLONG from, LONGLONG to)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to - from) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+LONGLONG now()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+int launch(int argc, wchar_t** argv)
+{
+    std::wstring line;
+    for (int i = 3; i < argc; ++i)
+        line += (i > 3 ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process {};
+    const LONGLONG started = now();
+    if (!CreateProcessW(argv[3], line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        die("cannot start the program");
+    const Search search { argv[2], {}, nullptr, {} };
+    HWND shown = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!shown && std::chrono::steady_clock::now() < deadline) {
+        for (const HWND window : topLevel(search)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process.dwProcessId)
+                shown = window;
+        }
+        if (!shown)
+            Sleep(1);
+    }
+    if (!shown)
+        die("no window within 60 s");
+    const LONGLONG mapped = now();
+    write("pid " + std::to_string(process.dwProcessId));
+    write("window " + number(shown));
+    write("milliseconds " + std::to_string(milliseconds(started, mapped)));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
+}
+
+int timedClick(wchar_t** argv)
+{
+    const HWND button = GetDlgItem(handleOf(argv[2]), static_cast<int>(std::wcstol(argv[3], nullptr, 0)));
+    if (!button)
+        die("no such control");
+    const std::wstring pattern = std::wstring(argv[4]) + L"\\converter-*";
+    const LONGLONG clicked = now();
+    PostMessageW(button, BM_CLICK, 0, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+        WIN32_FIND_DATAW found {};
+        const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            const HANDLE file = CreateFileW((std::wstring(argv[4]) + L"\\" + found.cFileName).c_str(), GENERIC_READ,
+                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+            char text[256] = {};
+            DWORD size = 0;
+            ReadFile(file, text, sizeof(text) - 1, &size, nullptr);
+            CloseHandle(file);
+            // The record's first line: "started_qpc N".
+            const LONGLONG converterStarted = std::strtoll(text + std::strlen("started_qpc "), nullptr, 10);
+            write("milliseconds " + std::to_string(milliseconds(clicked, converterStarted)));
+            return 0;
+        }
+        Sleep(1);
+    }
+    die("no converter record within 60 s");
+}
+
 int start(int argc, wchar_t** argv)
 {
     std::wstring folder;
@@ -248,10 +337,14 @@ int start(int argc, wchar_t** argv)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        die("usage: win_probe start|window|gone|count|controls|focus|owned|settext|click ...");
+        die("usage: win_probe start|launch|timed-click|window|gone|count|controls|focus|owned|settext|click|close ...");
     const std::wstring command = argv[1];
     if (command == L"start")
         return start(argc, argv);
+    if (command == L"launch" && argc > 3)
+        return launch(argc, argv);
+    if (command == L"timed-click" && argc > 4)
+        return timedClick(argv);
     if (command == L"window") {
         const HWND window = waitFor(
             [&] {
@@ -310,6 +403,10 @@ int wmain(int argc, wchar_t** argv)
             die("no such control");
         // Posted: the click may open a modal window, which would hold a sent message up.
         PostMessageW(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"close") {
+        PostMessageW(handleOf(argv[2]), WM_CLOSE, 0, 0);
         return 0;
     }
     die("unknown command");
