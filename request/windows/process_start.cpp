@@ -14,8 +14,12 @@ namespace {
 
 constexpr std::size_t kLongestCommandLine = 32766;
 
-bool endsWithExe(std::string_view file)
+} // namespace
+
+bool isStartableProgram(std::string_view file)
 {
+    if (!program_files::isAbsolute(file))
+        return false;
     constexpr std::string_view kExe = ".exe";
     if (file.size() <= kExe.size())
         return false;
@@ -26,8 +30,6 @@ bool endsWithExe(std::string_view file)
     }
     return true;
 }
-
-} // namespace
 
 std::wstring quotedArgument(std::wstring_view argument)
 {
@@ -74,7 +76,7 @@ std::optional<std::wstring> commandLineFor(const std::vector<std::wstring>& argv
 
 bool NewConsoleStart::start(const std::string& file, const std::vector<std::string>& argv)
 {
-    if (!program_files::isAbsolute(file) || !endsWithExe(file))
+    if (!isStartableProgram(file))
         return false;
     std::vector<std::wstring> arguments;
     arguments.reserve(argv.size());

@@ -26,6 +26,10 @@ std::wstring quotedArgument(std::wstring_view argument);
 // name, or longer than Windows passes on (32766 characters).
 std::optional<std::wstring> commandLineFor(const std::vector<std::wstring>& argv);
 
+// An absolute path of a program file (.exe): the only kind of file started here. A batch file
+// (.bat, .cmd) would be run by cmd.exe, which reads its arguments as commands.
+bool isStartableProgram(std::string_view file);
+
 // Starts each program with a console window of its own, shown maximized (which also gives it the
 // focus), with the front end's environment and current folder and no handle of the front end's.
 // Only a program file (.exe) named by an absolute path is started, and only that file: no search,

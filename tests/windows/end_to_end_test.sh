@@ -33,7 +33,7 @@ mkdir "$drive/unzip"
 (cd "$drive/unzip" && cmake -E tar xf "$FRONTEND_ZIP") || fail "cannot unzip $FRONTEND_ZIP"
 app="$drive/My Apps é"
 mv "$drive/unzip/"* "$app"
-for file in zoraven-frontend.exe README.txt LICENSE.txt; do
+for file in zoraven-frontend.exe zoraven-console.exe README.txt LICENSE.txt; do
     [ -s "$app/$file" ] || fail "the zip has no $file: $(ls "$app")"
 done
 cp "$STAND_IN" "$app/zoraven.exe"
@@ -96,27 +96,65 @@ record_argv() { # FILE crt|shell
     perl -0777 -ne 'if (/[\n\0]'"$2"'_argv (\d+)\n/) { my $n = $1; my @a = split(/\0/, substr($_, $+[0]), $n + 1);
         print map { "$_\0" } @a[0 .. $n - 1] }' "$1"
 }
-# Checks what the converter got for IMAGE: exactly its two arguments, from EXE, in a console
-# window of its own, maximized and in front, started in the front end's current folder, with no
-# handle of the front end's. Removes the record.
-check_record() { # FILE IMAGE EXE [FLAG]
-    local file=$1 flag=${4:--p} split
+# Checks what the converter got for IMAGE: exactly its two arguments, from EXE, in a console window
+# maximized and in front, started in the front end's current folder, with no handle of the front
+# end's. Through the console helper (helper=1), that window is the helper's: titled with the
+# command line, it shows the command line first, then END (default: finished) and ALSO-SHOWN,
+# and waits for Enter, which closes it. Without the helper, the window is the converter's own.
+# Removes the record.
+helper=1
+check_record() { # FILE IMAGE EXE [FLAG] [END] [ALSO-SHOWN]
+    local file=$1 flag=${4:--p} split line
+    [ -f "$file" ] || exit 1 # records has said why
     for split in crt shell; do
         cmp -s <(record_argv "$file" "$split") <(printf 'zoraven\0%s\0%s\0' "$flag" "$2") ||
             fail "$split argv differs for $2: $(record_argv "$file" "$split" | tr '\0' '|')"
     done
+    line="zoraven $flag $2"
     [ "$(record_field "$file" command_line)" = "zoraven $flag $(quoted "$2")" ] ||
         fail "command line for $2: $(record_field "$file" command_line)"
     [ "$(record_field "$file" exe)" = "$3" ] || fail "another converter ran: $(record_field "$file" exe)"
-    [ "$(record_field "$file" show_window)" = 3 ] || fail "not started maximized: $(record_field "$file" show_window)"
-    [ "$(record_field "$file" console_processes)" = 1 ] || fail "the converter shares its console"
     [ "$(record_field "$file" zoomed)" = 1 ] || fail "the converter's console window is not maximized"
     [ "$(record_field "$file" foreground)" = 1 ] || fail "the converter's console window is not in front"
     [ "$(record_field "$file" cwd)" = 'D:\cwd' ] || fail "the converter runs in $(record_field "$file" cwd)"
     [ "$(record_field "$file" inherited)" = - ] || fail "the converter got the front end's handle"
+    if [ "$helper" = 1 ]; then
+        [ "$(record_field "$file" console_processes)" = 2 ] || fail "the converter is not in the helper's console"
+        [ "$(record_field "$file" console_title)" = "$line" ] ||
+            fail "the window is titled '$(record_field "$file" console_title)'"
+        check_console "$(record_field "$file" ppid)" "$line" "${5:-Conversion finished successfully.}" "${6:-}"
+    else
+        [ "$(record_field "$file" show_window)" = 3 ] || fail "not started maximized: $(record_field "$file" show_window)"
+        [ "$(record_field "$file" console_processes)" = 1 ] || fail "the converter shares its console"
+        # Its console window closes with it.
+        ended() { ! alive "$1"; }
+        wait_until ended "$(record_field "$file" pid)" || fail "the converter did not end"
+    fi
     rm "$file"
-    # Its console window closes with it.
-    probe gone --class WineConsoleClass >/dev/null || fail "the converter's console window stayed"
+}
+alive() { [ "$(value alive "$(probe alive "$1")")" = 1 ]; }
+# The first line in the console of the helper PID that matches REGEX, once there is one.
+console_line() { # PID REGEX
+    local found=''
+    has_line() { found=$(sed -n 's/^line //p' <<<"$(probe console "$1")" | grep -m1 -E "$2"); }
+    wait_until has_line "$1" "$2" || fail "the console shows no line like /$2/: $(probe console "$1")"
+    printf '%s' "$found"
+}
+# The console of the helper PID, once its text has the line END: the command line first, END,
+# and the prompt last; the window waits for Enter, and Enter, typed into it, closes it.
+check_console() { # PID COMMAND-LINE END [ALSO-SHOWN]
+    local text
+    shows() { text=$(probe console "$1") && grep -qxF "line $2" <<<"$text"; }
+    wait_until shows "$1" "$3" || fail "the console shows no '$3': $text"
+    [ -z "${4:-}" ] || grep -qxF "line $4" <<<"$text" || fail "the console shows no '$4': $text"
+    [ "$(sed -n 's/^line //p' <<<"$text" | head -n1)" = "$2" ] || fail "the console does not start with '$2': $text"
+    [ "$(sed -n 's/^line //p' <<<"$text" | tail -n1)" = "Press Enter to close this window." ] ||
+        fail "the console does not end with the prompt: $text"
+    sleep 0.5
+    alive "$1" || fail "the console window did not wait for Enter"
+    xdotool windowactivate --sync "$(value x11 "$text")" key Return
+    gone() { ! alive "$1"; }
+    wait_until gone "$1" || fail "Enter did not close the console window"
 }
 # An argument as the command line carries it (the rules of process_start.h).
 quoted() {
@@ -315,7 +353,7 @@ done
 
 echo "# two clicks, two conversions"
 click "$CONVERT"
-first=$(records 1)
+records 1 >/dev/null
 click "$CONVERT"
 mapfile -t both < <(records 2)
 for file in "${both[@]}"; do check_record "$file" "$image" "$(d_path "$app")\\zoraven.exe"; done
@@ -352,6 +390,53 @@ sleep 1
 [ -z "$(ls "$logs")" ] || fail "something ran: $(ls "$logs")"
 rmdir "$pathbin/zoraven.exe"
 echo "ok: beside wins, then PATH; relative entries and the current folder never; .bat and .cmd never"
+
+echo "# the console window: how the conversion ended, Ctrl+C, closing it, no helper"
+rm "$app"/zoraven.bat "$app"/zoraven.cmd
+cp "$STAND_IN" "$app/zoraven.exe"
+printf '3' >"$logs/exit"
+printf 'converting %s' "$image" >"$logs/output"
+click "$CONVERT"
+check_record "$(records 1)" "$image" "$(d_path "$app")\\zoraven.exe" -p \
+    'Conversion failed: zoraven exited with status 3.' "converting $image"
+rm "$logs/exit" "$logs/output"
+echo "ok: exit 3, the converter's output whole"
+# Found, but no program that Windows can start.
+mv "$app/zoraven.exe" "$work/zoraven.exe"
+echo 'not a program' >"$app/zoraven.exe"
+click "$CONVERT"
+helper_runs() { helper_of=$(value pid "$(probe processes zoraven-console.exe)") && [ -n "$helper_of" ]; }
+wait_until helper_runs || fail "no console helper runs"
+not_started=$(console_line "$helper_of" '^Conversion not started: zoraven could not be started \(.+\)\.$')
+check_console "$helper_of" "zoraven -p $image" "$not_started"
+mv "$work/zoraven.exe" "$app/zoraven.exe"
+echo "ok: $not_started"
+# Ctrl+C typed into the window reaches the converter, which ends; the window stays to say so.
+printf '60000' >"$logs/delay_ms"
+click "$CONVERT"
+file=$(records 1)
+converter=$(record_field "$file" pid) helper_of=$(record_field "$file" ppid)
+xdotool windowactivate --sync "$(value x11 "$(probe console "$helper_of")")" key ctrl+c
+check_record "$file" "$image" "$(d_path "$app")\\zoraven.exe" -p 'Conversion stopped: zoraven was ended by Ctrl+C.'
+echo "ok: Ctrl+C"
+# Closing the window ends the converter with it.
+click "$CONVERT"
+file=$(records 1)
+converter=$(record_field "$file" pid) helper_of=$(record_field "$file" ppid)
+probe close "$(value window "$(probe console "$helper_of")")" >/dev/null
+ended() { ! alive "$1"; }
+wait_until ended "$converter" || fail "the converter outlived its closed window"
+wait_until ended "$helper_of" || fail "the console helper outlived its closed window"
+rm "$file" "$logs/delay_ms"
+echo "ok: closing the window ends the converter"
+# Without the helper, the converter is started in a console window of its own.
+mv "$app/zoraven-console.exe" "$work/"
+helper=0
+click "$CONVERT"
+check_record "$(records 1)" "$image" "$(d_path "$app")\\zoraven.exe"
+mv "$work/zoraven-console.exe" "$app/"
+helper=1
+echo "ok: no helper, the converter in a maximized console of its own"
 
 echo "# Alt+F4 closes the window and ends the program"
 xdotool windowactivate --sync "$x11"

@@ -4,18 +4,22 @@
 // (msvcrt) and on the Universal C runtime. It writes what it was started with, in UTF-8 (WTF-8), to
 // %ZORAVEN_FAKE_LOG_DIR%\converter-<pid> (whole, or not at all):
 //   when it started (QueryPerformanceCounter, and its frequency), runtime, pid, exe, its command
-//   line, current folder, STARTUPINFO's flags and show command,
-//   whether it has a console window of its own (no other process in it), maximized and in the
-//   foreground, and the path of the handle that %ZORAVEN_FAKE_INHERITED% names ("-" when that
-//   handle is not open here); then "crt_argv N" and the N arguments as its C runtime split the
-//   command line, then "shell_argv N" and those of CommandLineToArgvW, each followed by a NUL.
-// Started to show a window (STARTF_USESHOWWINDOW), it first waits, up to 20 s, until its console
-// window is maximized and in the foreground. Then it prints %ZORAVEN_FAKE_OUTPUT% and a line
-// break to its console, sleeps %ZORAVEN_FAKE_DELAY_MS% and exits with %ZORAVEN_FAKE_EXIT%.
+//   line, current folder, STARTUPINFO's flags and show command, how many processes its console
+//   has (1: its own), the console window's title, the process that started it, whether that window
+//   is maximized and in the foreground (once it is, within 20 s), and the path of the handle that
+//   %ZORAVEN_FAKE_INHERITED% names ("-" when that handle is not open here); then "crt_argv N" and
+//   the N arguments as its C runtime split the command line, then "shell_argv N" and those of
+//   CommandLineToArgvW, each followed by a NUL.
+// Ctrl+C and Ctrl+Break end it with STATUS_CONTROL_C_EXIT, as Windows ends a console program that
+// has no handler of its own (Wine 8 ends it with 0).
+// Then it prints the text of the file "output" in that folder and a line break to its console,
+// sleeps as many milliseconds as the file "delay_ms" says, and exits with the status that the file
+// "exit" holds (each only where the file is there).
 #include <windows.h>
 
 #include <shellapi.h>
 #include <stdlib.h>
+#include <tlhelp32.h>
 #include <wchar.h>
 
 #ifdef _UCRT
@@ -97,10 +101,47 @@ static void appendArguments(Buffer* out, const char* name, int count, wchar_t** 
     }
 }
 
+// The text of the file `name` in `folder` (UTF-8), or nothing when there is none.
+static const wchar_t* setting(const wchar_t* folder, const wchar_t* name, wchar_t* buffer, int size)
+{
+    wchar_t file[2200];
+    _snwprintf(file, 2200, L"%ls\\%ls", folder, name);
+    const HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (!*folder || handle == INVALID_HANDLE_VALUE)
+        return NULL;
+    static char bytes[40000];
+    DWORD read = 0;
+    ReadFile(handle, bytes, sizeof(bytes), &read, NULL);
+    CloseHandle(handle);
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes, (int)read, buffer, size - 1);
+    buffer[length] = 0;
+    return buffer;
+}
+
+static DWORD parentProcess(void)
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = { .dwSize = sizeof(entry) };
+    DWORD parent = 0;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            parent = entry.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    return parent;
+}
+
 static const wchar_t* variable(const wchar_t* name, wchar_t* buffer, DWORD size)
 {
     const DWORD length = GetEnvironmentVariableW(name, buffer, size);
     return length > 0 && length < size ? buffer : NULL;
+}
+
+static BOOL WINAPI endLikeWindows(DWORD event)
+{
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    ExitProcess(STATUS_CONTROL_C_EXIT);
 }
 
 int wmain(void)
@@ -110,6 +151,7 @@ int wmain(void)
     QueryPerformanceCounter(&started);
     QueryPerformanceFrequency(&frequency);
     static wchar_t text[40000];
+    SetConsoleCtrlHandler(endLikeWindows, TRUE);
     Buffer record = { NULL, 0, 0 };
     appendNumber(&record, "started_qpc", (unsigned long long)started.QuadPart);
     appendNumber(&record, "qpc_frequency", (unsigned long long)frequency.QuadPart);
@@ -129,10 +171,13 @@ int wmain(void)
     const HWND console = GetConsoleWindow();
     DWORD attached[8];
     appendNumber(&record, "console_processes", console ? GetConsoleProcessList(attached, 8) : 0);
+    GetConsoleTitleW(text, 40000);
+    appendField(&record, "console_title", console ? text : L"-");
+    appendNumber(&record, "ppid", parentProcess());
     BOOL zoomed = FALSE;
     BOOL foreground = FALSE;
     const ULONGLONG waited = GetTickCount64();
-    if (console && (startup.dwFlags & STARTF_USESHOWWINDOW)) {
+    if (console) {
         while (GetTickCount64() - waited < 20000) {
             zoomed = IsZoomed(console);
             foreground = GetForegroundWindow() == console;
@@ -161,7 +206,7 @@ int wmain(void)
     appendArguments(&record, "shell_argv", split ? count : 0, split);
     LocalFree(split);
 
-    wchar_t folder[2048];
+    wchar_t folder[2048] = L"";
     if (variable(L"ZORAVEN_FAKE_LOG_DIR", folder, 2048)) {
         wchar_t partial[2200];
         wchar_t whole[2200];
@@ -175,12 +220,12 @@ int wmain(void)
     }
     free(record.data);
 
-    if (variable(L"ZORAVEN_FAKE_OUTPUT", text, 40000)) {
+    if (setting(folder, L"output", text, 40000)) {
         DWORD written = 0;
         WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), text, (DWORD)wcslen(text), &written, NULL);
         WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), L"\r\n", 2, &written, NULL);
     }
-    if (variable(L"ZORAVEN_FAKE_DELAY_MS", text, 40000))
+    if (setting(folder, L"delay_ms", text, 40000))
         Sleep((DWORD)wcstoul(text, NULL, 10));
-    return variable(L"ZORAVEN_FAKE_EXIT", text, 40000) ? (int)wcstoul(text, NULL, 10) : 0;
+    return setting(folder, L"exit", text, 40000) ? (int)wcstoul(text, NULL, 10) : 0;
 }

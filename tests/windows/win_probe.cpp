@@ -29,7 +29,16 @@
 //   win_probe settext WINDOW ID TEXT  sets the text of a control
 //   win_probe click WINDOW ID         clicks a button (BM_CLICK)
 //   win_probe close WINDOW            asks the window to close (WM_CLOSE), as its close button does
+//   win_probe alive PID               "alive 1" while process PID runs, else "alive 0"
+//   win_probe processes NAME          "pid N" for each running process of the program file NAME
+//   win_probe console PID [ctrl-c|enter]
+//                                     the console that process PID is attached to: its window
+//                                     ("window H", "x11 X") and each line of its text without
+//                                     trailing blanks ("line TEXT"); with ctrl-c or enter, only
+//                                     gives that console a Ctrl+C, or the Enter key
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <cstdio>
@@ -284,6 +293,75 @@ int timedClick(wchar_t** argv)
     die("no converter record within 60 s");
 }
 
+// Attached to the console of process `pid` while it lives; our own output goes where it went.
+class AttachedConsole {
+public:
+    explicit AttachedConsole(DWORD pid)
+    {
+        FreeConsole();
+        if (!AttachConsole(pid))
+            die("cannot attach to the console of process " + std::to_string(pid));
+    }
+    ~AttachedConsole() { FreeConsole(); }
+    AttachedConsole(const AttachedConsole&) = delete;
+    AttachedConsole& operator=(const AttachedConsole&) = delete;
+};
+
+int console(int argc, wchar_t** argv)
+{
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const auto print = [output](const std::string& line) {
+        const std::string text = line + "\n";
+        DWORD written = 0;
+        WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    };
+    // The Ctrl+C goes to every process of the console, this one among them.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    const AttachedConsole attached(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    if (argc > 3 && std::wstring(argv[3]) == L"ctrl-c") {
+        if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+            die("cannot give the console a Ctrl+C");
+        return 0;
+    }
+    if (argc > 3 && std::wstring(argv[3]) == L"enter") {
+        const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+            nullptr, OPEN_EXISTING, 0, nullptr);
+        INPUT_RECORD keys[2] {};
+        for (int i = 0; i < 2; ++i) {
+            keys[i].EventType = KEY_EVENT;
+            keys[i].Event.KeyEvent.bKeyDown = i == 0;
+            keys[i].Event.KeyEvent.wRepeatCount = 1;
+            keys[i].Event.KeyEvent.wVirtualKeyCode = VK_RETURN;
+            keys[i].Event.KeyEvent.uChar.UnicodeChar = L'\r';
+        }
+        DWORD written = 0;
+        if (input == INVALID_HANDLE_VALUE || !WriteConsoleInputW(input, keys, 2, &written))
+            die("cannot type into the console");
+        CloseHandle(input);
+        return 0;
+    }
+    const HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info {};
+    if (screen == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(screen, &info))
+        die("cannot read the console");
+    std::vector<std::string> lines;
+    std::wstring row(static_cast<std::size_t>(info.dwSize.X), L' ');
+    for (SHORT y = 0; y <= info.dwCursorPosition.Y; ++y) {
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(screen, row.data(), static_cast<DWORD>(row.size()), { 0, y }, &read);
+        const std::size_t end = row.find_last_not_of(L' ', read == 0 ? 0 : read - 1);
+        lines.push_back(read == 0 || end == std::wstring::npos ? std::string() : toUtf8(row.substr(0, end + 1)));
+    }
+    CloseHandle(screen);
+    const HWND window = GetConsoleWindow();
+    print("window " + number(window));
+    print("x11 " + number(GetPropW(window, L"__wine_x11_whole_window")));
+    for (const std::string& line : lines)
+        print("line " + line);
+    return 0;
+}
+
 int start(int argc, wchar_t** argv)
 {
     std::wstring folder;
@@ -337,7 +415,9 @@ int start(int argc, wchar_t** argv)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        die("usage: win_probe start|launch|timed-click|window|gone|count|controls|focus|owned|settext|click|close ...");
+        die("usage: win_probe "
+            "start|launch|timed-click|window|gone|count|controls|focus|owned|settext|click|close|console|alive|"
+            "processes ...");
     const std::wstring command = argv[1];
     if (command == L"start")
         return start(argc, argv);
@@ -403,6 +483,26 @@ int wmain(int argc, wchar_t** argv)
             die("no such control");
         // Posted: the click may open a modal window, which would hold a sent message up.
         PostMessageW(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"console")
+        return console(argc, argv);
+    if (command == L"processes") {
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (_wcsicmp(entry.szExeFile, argv[2]) == 0)
+                write("pid " + std::to_string(entry.th32ProcessID));
+        }
+        CloseHandle(snapshot);
+        return 0;
+    }
+    if (command == L"alive") {
+        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+        write(std::string("alive ") + (process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT ? "1" : "0"));
+        if (process)
+            CloseHandle(process);
         return 0;
     }
     if (command == L"close") {
