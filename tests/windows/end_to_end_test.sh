@@ -240,7 +240,8 @@ echo "# the window as it starts"
 export WINEPATH=".;;relative;$(windows_path "$pathbin")"
 # Into a file: Wine hands the program the probe's Linux output too, and a pipe would stay open.
 (cd "$drive/cwd" && probe start --cwd 'D:\cwd' --maximized --inherit "$(windows_path "$work/inherited")" \
-    "$(d_path "$app")\\zoraven-frontend.exe" >"$work/started") || fail "the front end did not start"
+    "$(d_path "$app")\\zoraven-frontend.exe" >"$work/started" 2>"$work/started.err") ||
+    fail "the front end did not start (status $?): $(cat "$work/started.err")"
 started=$(cat "$work/started")
 win=$(probe window "$TITLE") || fail "no window"
 window=$(value window "$win") x11=$(value x11 "$win")
@@ -427,8 +428,15 @@ probe close "$(value window "$(probe console "$helper_of")")" >/dev/null
 ended() { ! alive "$1"; }
 wait_until ended "$converter" || fail "the converter outlived its closed window"
 wait_until ended "$helper_of" || fail "the console helper outlived its closed window"
-rm "$file" "$logs/delay_ms"
 echo "ok: closing the window ends the converter"
+# Nor does it outlive the helper, however the helper ends.
+click "$CONVERT"
+file=$(records 1)
+converter=$(record_field "$file" pid) helper_of=$(record_field "$file" ppid)
+probe kill "$helper_of"
+wait_until ended "$converter" || fail "the converter outlived its helper"
+rm "$file" "$logs/delay_ms"
+echo "ok: ending the helper from outside ends the converter"
 # Without the helper, the converter is started in a console window of its own.
 mv "$app/zoraven-console.exe" "$work/"
 helper=0
@@ -438,10 +446,19 @@ mv "$work/zoraven-console.exe" "$app/"
 helper=1
 echo "ok: no helper, the converter in a maximized console of its own"
 
-echo "# Alt+F4 closes the window and ends the program"
+echo "# Alt+F4 closes the window and ends the program; a conversion runs on to its end"
+printf '60000' >"$logs/delay_ms"
+click "$CONVERT"
+file=$(records 1)
 xdotool windowactivate --sync "$x11"
 xdotool key alt+F4
 probe gone "$TITLE" >/dev/null || fail "Alt+F4 left the window open"
+wait_until ended "$(value pid "$started")" || fail "the front end did not end with its window"
+alive "$(record_field "$file" pid)" || fail "the conversion ended with the front end"
+# Its window still answers the keyboard.
+xdotool windowactivate --sync "$(value x11 "$(probe console "$(record_field "$file" ppid)")")" key ctrl+c
+check_record "$file" "$image" "$(d_path "$app")\\zoraven.exe" -p 'Conversion stopped: zoraven was ended by Ctrl+C.'
+rm "$logs/delay_ms"
 echo "ok"
 
 echo "# in all of this, the front end loaded no planted DLL"

@@ -31,6 +31,7 @@
 //   win_probe close WINDOW            asks the window to close (WM_CLOSE), as its close button does
 //   win_probe alive PID               "alive 1" while process PID runs, else "alive 0"
 //   win_probe processes NAME          "pid N" for each running process of the program file NAME
+//   win_probe kill PID                ends process PID from outside (TerminateProcess)
 //   win_probe console PID [ctrl-c|enter]
 //                                     the console that process PID is attached to: its window
 //                                     ("window H", "x11 X") and each line of its text without
@@ -496,6 +497,14 @@ int wmain(int argc, wchar_t** argv)
                 write("pid " + std::to_string(entry.th32ProcessID));
         }
         CloseHandle(snapshot);
+        return 0;
+    }
+    if (command == L"kill") {
+        const HANDLE process
+            = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+        if (!process || !TerminateProcess(process, 1))
+            die("cannot end the process");
+        CloseHandle(process);
         return 0;
     }
     if (command == L"alive") {
