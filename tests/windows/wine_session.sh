@@ -81,7 +81,10 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wait_until wm_ready || fail "openbox did not manage the screen: $(cat "$work/openbox.log")"
-# One server for the whole session, so that each program starts in a fraction of a second.
+# One server for the whole session, so that each program starts in a fraction of a second; and
+# Wine's own services started now, by a program whose output goes nowhere: they keep the output of
+# the program that starts them open, and a pipe of the test's would never see its end.
 wineserver -p
+(cd "$work" && wine cmd.exe /c exit 0) </dev/null >/dev/null 2>&1
 # A Linux path as Windows programs see it (Z: is the root).
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }

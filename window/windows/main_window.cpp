@@ -273,6 +273,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_focus)
             SetFocus(m_focus);
         return 0;
+    case WM_SIZE:
+        keepClientSize();
+        return 0;
     case WM_DPICHANGED: {
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         applyDpi(HIWORD(wParam), { suggested->left, suggested->top });
@@ -344,20 +347,13 @@ void Form1::applyDpi(UINT dpi, POINT position)
     if (previous)
         DeleteObject(previous);
 
-    const SIZE client { pixels(zoraven::form1::kClientWidth, dpi), pixels(zoraven::form1::kClientHeight, dpi) };
-    RECT frame { 0, 0, client.cx, client.cy };
+    m_client = { pixels(zoraven::form1::kClientWidth, dpi), pixels(zoraven::form1::kClientHeight, dpi) };
+    RECT frame { 0, 0, m_client.cx, m_client.cy };
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
-    SIZE size { frame.right - frame.left, frame.bottom - frame.top };
-    SetWindowPos(m_window, nullptr, position.x, position.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    // Where the frame turns out otherwise than asked (a title bar of another height), the client
-    // area still gets its size.
-    RECT placed {};
-    GetClientRect(m_window, &placed);
-    if (placed.right != client.cx || placed.bottom != client.cy) {
-        size.cx += client.cx - placed.right;
-        size.cy += client.cy - placed.bottom;
-        SetWindowPos(m_window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    m_resizesLeft = 2;
+    SetWindowPos(m_window, nullptr, position.x, position.y, frame.right - frame.left, frame.bottom - frame.top,
+        SWP_NOZORDER | SWP_NOACTIVATE);
+    keepClientSize();
 
     for (HICON* icon : { &m_bigIcon, &m_smallIcon }) {
         if (*icon)
@@ -367,6 +363,21 @@ void Form1::applyDpi(UINT dpi, POINT position)
     m_smallIcon = programIcon(SM_CXSMICON, dpi);
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+}
+
+void Form1::keepClientSize()
+{
+    RECT client {};
+    RECT window {};
+    // A frame of another height than asked for (Wine's title bar keeps the system's DPI), or a
+    // window manager's late word on the size, is made up for; twice at most, so that nobody
+    // who insists on another size is fought forever.
+    if (m_resizesLeft <= 0 || IsIconic(m_window) || !GetClientRect(m_window, &client)
+        || !GetWindowRect(m_window, &window) || (client.right == m_client.cx && client.bottom == m_client.cy))
+        return;
+    --m_resizesLeft;
+    SetWindowPos(m_window, nullptr, 0, 0, window.right - window.left + m_client.cx - client.right,
+        window.bottom - window.top + m_client.cy - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1::command(int id)

@@ -52,6 +52,8 @@ private:
     void createControls();
     // Size, places and font for `dpi`; `position` is where the window's top-left corner goes.
     void applyDpi(UINT dpi, POINT position);
+    // Resizes the window so that its client area has the size of the layout at its DPI.
+    void keepClientSize();
     void command(int id);
     void moveFocus(HWND next, bool byArrow);
 
@@ -73,6 +75,10 @@ private:
     HFONT m_font = nullptr;
     HICON m_bigIcon = nullptr;
     HICON m_smallIcon = nullptr;
+    // The client area's size at the window's DPI, and how many more times the window may resize
+    // itself to get it, where its frame turns out otherwise than Windows said it would.
+    SIZE m_client {};
+    int m_resizesLeft = 0;
     // The control that gets the focus back when the window is activated again.
     HWND m_focus = nullptr;
     // While a notice or the file dialog is up: clicks that reached the window before it was
