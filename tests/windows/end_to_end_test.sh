@@ -114,8 +114,10 @@ check_record() { # FILE IMAGE EXE [FLAG] [END] [ALSO-SHOWN]
     [ "$(record_field "$file" command_line)" = "zoraven $flag $(quoted "$2")" ] ||
         fail "command line for $2: $(record_field "$file" command_line)"
     [ "$(record_field "$file" exe)" = "$3" ] || fail "another converter ran: $(record_field "$file" exe)"
-    [ "$(record_field "$file" zoomed)" = 1 ] || fail "the converter's console window is not maximized"
-    [ "$(record_field "$file" foreground)" = 1 ] || fail "the converter's console window is not in front"
+    [ "$(record_field "$file" zoomed)" = 1 ] ||
+        fail "the converter's console window is not maximized after $(record_field "$file" window_wait_ms) ms"
+    [ "$(record_field "$file" foreground)" = 1 ] ||
+        fail "the converter's console window is not in front after $(record_field "$file" window_wait_ms) ms"
     [ "$(record_field "$file" cwd)" = 'D:\cwd' ] || fail "the converter runs in $(record_field "$file" cwd)"
     [ "$(record_field "$file" inherited)" = - ] || fail "the converter got the front end's handle"
     if [ "$helper" = 1 ]; then
@@ -207,7 +209,9 @@ choose() { # PATH
     handle=$(value window "$dialog")
     probe settext "$handle" 1152 "$1" || fail "cannot type into the dialog"
     probe click "$handle" 1
-    probe gone Open >/dev/null || fail "the dialog did not take $1"
+    local status=0
+    probe gone Open >"$work/gone.out" 2>&1 || status=$?
+    [ "$status" = 0 ] || fail "the dialog did not take $1 (status $status): $(cat "$work/gone.out")"
 }
 text1() { control 1001 | cut -d' ' -f9-; }
 
@@ -428,6 +432,7 @@ probe close "$(value window "$(probe console "$helper_of")")" >/dev/null
 ended() { ! alive "$1"; }
 wait_until ended "$converter" || fail "the converter outlived its closed window"
 wait_until ended "$helper_of" || fail "the console helper outlived its closed window"
+rm "$file"
 echo "ok: closing the window ends the converter"
 # Nor does it outlive the helper, however the helper ends.
 click "$CONVERT"

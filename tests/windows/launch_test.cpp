@@ -97,8 +97,8 @@ TEST_F(LaunchTest, EveryPathReachesTheConverterInAMaximizedFocusedConsoleOfItsOw
         EXPECT_EQ(record.field("show_window"), std::to_string(SW_SHOWMAXIMIZED));
         // Its console window is its own: no other process is attached to it.
         EXPECT_EQ(record.field("console_processes"), "1");
-        EXPECT_EQ(record.field("zoomed"), "1");
-        EXPECT_EQ(record.field("foreground"), "1");
+        EXPECT_EQ(record.field("zoomed"), "1") << "after " << record.field("window_wait_ms") << " ms";
+        EXPECT_EQ(record.field("foreground"), "1") << "after " << record.field("window_wait_ms") << " ms";
         clearRecords();
     }
 }

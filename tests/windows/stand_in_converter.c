@@ -168,7 +168,13 @@ int wmain(void)
     appendNumber(&record, "startup_flags", startup.dwFlags);
     appendNumber(&record, "show_window", startup.wShowWindow);
 
-    const HWND console = GetConsoleWindow();
+    HWND console = GetConsoleWindow();
+    const ULONGLONG waited = GetTickCount64();
+    // A console of its own may show its window a moment after the program has started.
+    while (!console && (startup.dwFlags & STARTF_USESHOWWINDOW) && GetTickCount64() - waited < 20000) {
+        Sleep(20);
+        console = GetConsoleWindow();
+    }
     DWORD attached[8];
     appendNumber(&record, "console_processes", console ? GetConsoleProcessList(attached, 8) : 0);
     GetConsoleTitleW(text, 40000);
@@ -176,7 +182,6 @@ int wmain(void)
     appendNumber(&record, "ppid", parentProcess());
     BOOL zoomed = FALSE;
     BOOL foreground = FALSE;
-    const ULONGLONG waited = GetTickCount64();
     if (console) {
         while (GetTickCount64() - waited < 20000) {
             zoomed = IsZoomed(console);

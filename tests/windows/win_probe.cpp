@@ -279,7 +279,12 @@ int timedClick(wchar_t** argv)
         if (search != INVALID_HANDLE_VALUE) {
             FindClose(search);
             const HANDLE file = CreateFileW((std::wstring(argv[4]) + L"\\" + found.cFileName).c_str(), GENERIC_READ,
-                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+            // The stand-in's rename may still hold the file for a moment.
+            if (file == INVALID_HANDLE_VALUE) {
+                Sleep(1);
+                continue;
+            }
             char text[256] = {};
             DWORD size = 0;
             ReadFile(file, text, sizeof(text) - 1, &size, nullptr);

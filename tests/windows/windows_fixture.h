@@ -61,6 +61,7 @@ inline Record readRecord(const fs::path& file)
         const std::string key = line.substr(0, blank);
         const std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
         if (key == "crt_argv" || key == "shell_argv") {
+            record.fields[key] = value;
             std::vector<std::wstring>& arguments = key == "crt_argv" ? record.crtArgv : record.shellArgv;
             for (long count = std::stol(value); count > 0; --count) {
                 const std::size_t nul = text.find('\0', at);
@@ -134,21 +135,22 @@ protected:
     // Waits until `count` records are in logs(), for up to 60 s; returns them.
     std::vector<Record> records(std::size_t count)
     {
-        std::vector<fs::path> files;
+        std::vector<Record> found;
         const auto deadline = std::chrono::steady_clock::now() + 60s;
         while (std::chrono::steady_clock::now() < deadline) {
-            files.clear();
+            found.clear();
             for (const fs::directory_entry& entry : fs::directory_iterator(logs())) {
-                if (entry.path().filename().wstring().starts_with(L"converter-"))
-                    files.push_back(entry.path());
+                if (!entry.path().filename().wstring().starts_with(L"converter-"))
+                    continue;
+                // Read whole, or not yet: the stand-in's rename may still hold the file for a moment.
+                Record record = readRecord(entry.path());
+                if (record.fields.contains("pid") && record.fields.contains("shell_argv"))
+                    found.push_back(std::move(record));
             }
-            if (files.size() >= count)
+            if (found.size() >= count)
                 break;
             std::this_thread::sleep_for(10ms);
         }
-        std::vector<Record> found;
-        for (const fs::path& file : files)
-            found.push_back(readRecord(file));
         return found;
     }
 
