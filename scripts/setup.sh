@@ -6,8 +6,10 @@
 #   test      runs the whole test suite through CTest: the release build (build/), with the
 #             checks of the checkout (licences, and the Debian package built without its tests
 #             and linted) and the tests in real GNOME Shell and KWin sessions, then the build with AddressSanitizer and UndefinedBehaviorSanitizer
-#             (build-sanitize/)
+#             (build-sanitize/), then the Windows build (build-windows/) under Wine
 #   sanitize  only the sanitizer build's suite
+#   windows   builds the Windows program with mingw-w64 (release build in build-windows/) and
+#             writes the zip that users get into dist/
 #   package   builds the Debian source and binary packages, tests included, into dist/ and
 #             lints them
 # Runs as root, or as a user who may sudo: then apt-get runs through sudo, and so do the tests in
@@ -16,9 +18,9 @@ set -euo pipefail
 
 mode=${1:-}
 case "$mode" in
-    run | test | sanitize | package) ;;
+    run | test | sanitize | package | windows) ;;
     *)
-        echo "usage: $0 run|test|sanitize|package" >&2
+        echo "usage: $0 run|test|sanitize|package|windows" >&2
         exit 2
         ;;
 esac
@@ -67,6 +69,13 @@ if [ "$mode" != run ]; then
     packages+=(qt6-gtk-platformtheme)
     [ "$release" = 12 ] || packages+=(plasma-integration)
 fi
+# The Windows program: Debian's mingw-w64 for 64-bit Windows, and for its tests Wine with its own
+# fonts, GoogleTest's source to build for Windows, and a virtual X server with a window manager.
+[ "$mode" != windows ] || packages=(cmake make)
+case "$mode" in
+    windows | test) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
+esac
+[ "$mode" != test ] || packages+=(wine wine64 fonts-wine googletest xvfb openbox xdotool x11-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -82,6 +91,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
+windows_build() { # BUILD_TESTING
+    cmake -S . -B build-windows --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$1"
+    cmake --build build-windows -j "$jobs"
+}
 sanitized_suite() {
     cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DZORAVEN_SANITIZE=ON
     cmake --build build-sanitize -j "$jobs"
@@ -99,9 +112,17 @@ case "$mode" in
         cmake --build build -j "$jobs"
         ctest --test-dir build --output-on-failure -j "$jobs"
         sanitized_suite
+        windows_build ON
+        ctest --test-dir build-windows --output-on-failure -j "$jobs"
         ;;
     sanitize)
         sanitized_suite
+        ;;
+    windows)
+        windows_build OFF
+        mkdir -p dist
+        cp build-windows/zoraven-frontend-*-windows-x64.zip dist/
+        ls -l dist/zoraven-frontend-*-windows-x64.zip
         ;;
     package)
         scripts/build-package.sh
