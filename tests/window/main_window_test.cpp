@@ -224,7 +224,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->askedDirectories, QStringList { QStringLiteral("/") });
         // Each description as it is shown, then the patterns that the dialog keeps out of sight.
         QCOMPARE(dialog->askedFilters,
-            (QStringList { QStringLiteral("Cdr-Win Image (*.bin) (*.bin)"), QStringLiteral("ISO Image (*.iso) (*.iso)") }));
+            (QStringList {
+                QStringLiteral("Cdr-Win Image (*.bin) (*.bin)"), QStringLiteral("ISO Image (*.iso) (*.iso)") }));
         QCOMPARE(CommonDialog::nameFilters(QStringLiteral("Images|*.bin;*.iso|All|*")),
             (QStringList { QStringLiteral("Images (*.bin *.iso)"), QStringLiteral("All (*)") }));
         QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("/img/My Images/disc.iso"));

@@ -247,7 +247,7 @@ export WINEPATH=".;;relative;$(windows_path "$pathbin")"
     "$(d_path "$app")\\zoraven-frontend.exe" >"$work/started" 2>"$work/started.err") ||
     fail "the front end did not start (status $?): $(cat "$work/started.err")"
 started=$(cat "$work/started")
-win=$(probe window "$TITLE") || fail "no window"
+win=$(probe window "$TITLE") || fail "no window; the front end ($(cat "$work/started")): $(probe alive "$(value pid "$(cat "$work/started")")")"
 window=$(value window "$win") x11=$(value x11 "$win")
 [ "$(value pid "$win")" = "$(value pid "$started")" ] || fail "the window is not the started program's"
 [ "$(value client "$win")" = "$((5790 * dpi / 1440)) $((2520 * dpi / 1440))" ] || fail "client area $(value client "$win")"
