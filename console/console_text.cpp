@@ -3,6 +3,8 @@
 
 #include "console_text.h"
 
+#include "utf8.h"
+
 namespace zoraven {
 
 namespace {
@@ -12,34 +14,8 @@ constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 // The length of the valid UTF-8 sequence at the start of `text`, or 0 when there is none.
 std::size_t utf8SequenceLength(std::string_view text)
 {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    char32_t code = 0;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return overlong || surrogate || code > 0x10FFFF ? 0 : length;
+    const Utf8Sequence sequence = decodeUtf8(text);
+    return isSurrogate(sequence.code) ? 0 : sequence.length;
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "wide_text.h"
 
+#include "utf8.h"
+
 namespace zoraven {
 
 namespace {
@@ -43,41 +45,6 @@ void appendUtf16(std::wstring& out, char32_t code)
     out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
 }
 
-// The code point of the sequence at the start of `text` and its length; surrogates count, as
-// toUtf8 writes them for a lone one. Nothing valid there: U+FFFD and 1.
-std::pair<char32_t, std::size_t> decodeUtf8(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return { lead, 1 };
-    std::size_t length = 0;
-    char32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return { kReplacement, 1 };
-    }
-    if (text.size() < length)
-        return { kReplacement, 1 };
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return { kReplacement, 1 };
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF)
-        return { kReplacement, 1 };
-    return { code, length };
-}
-
 } // namespace
 
 std::string toUtf8(std::wstring_view text)
@@ -101,9 +68,10 @@ std::wstring toWide(std::string_view text)
     std::wstring out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const auto [code, length] = decodeUtf8(text);
-        appendUtf16(out, code);
-        text.remove_prefix(length);
+        // Nothing well-formed there: U+FFFD for one byte.
+        const Utf8Sequence sequence = decodeUtf8(text);
+        appendUtf16(out, sequence.length ? sequence.code : kReplacement);
+        text.remove_prefix(sequence.length ? sequence.length : 1);
     }
     return out;
 }
