@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "main_window.h"
+#include "recording_starter.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -46,17 +47,6 @@ class RecordingNotices : public NoticeBox {
 public:
     QStringList shown;
     void show(QWidget*, const QString& text) override { shown << text; }
-};
-
-class RecordingStarter : public zoraven::ConverterStarter {
-public:
-    zoraven::LaunchResult result = zoraven::LaunchResult::Started;
-    std::vector<zoraven::ConverterCommand> started;
-    zoraven::LaunchResult start(const zoraven::ConverterCommand& command) override
-    {
-        started.push_back(command);
-        return result;
-    }
 };
 
 const QString kImageNotice = QStringLiteral("please select an Image");

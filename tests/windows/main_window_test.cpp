@@ -5,6 +5,7 @@
 // another, every caption whole, the keyboard, and what each control does.
 #include "main_window.h"
 
+#include "../window/recording_starter.h"
 #include "form_layout.h"
 #include "windows_fixture.h"
 
@@ -48,17 +49,6 @@ public:
         owners.push_back(owner);
         if (whileShown)
             whileShown();
-    }
-};
-
-class RecordingStarter : public zoraven::ConverterStarter {
-public:
-    zoraven::LaunchResult result = zoraven::LaunchResult::Started;
-    std::vector<zoraven::ConverterCommand> started;
-    zoraven::LaunchResult start(const zoraven::ConverterCommand& command) override
-    {
-        started.push_back(command);
-        return result;
     }
 };
 
