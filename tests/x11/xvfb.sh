@@ -106,6 +106,14 @@ brightness() { import -window "$1" -crop "$2" -format '%[fx:mean]' info: 2>/dev/
 # The first row of the dialog's file list: its icon, and the blank end of its name column.
 first_file_shown() { [ "$(brightness "$1" 12x12+112+64)" != 1 ]; }
 first_file_selected() { awk '{ exit !($1 < 0.9) }' <<<"$(brightness "$1" 50x8+300+66)"; }
+# The dialog's name field, once it shows a name.
+name_field_filled() { [ "$(brightness "$1" 60x10+104+355)" != 1 ]; }
+# Copies a picture into a folder that outlives the test, and prints its path.
+keep_shot() { # FILE
+    local kept
+    kept=$(mktemp -d "${TMPDIR:-/tmp}/zoraven-failure-XXXXXX")/${1##*/}
+    cp "$1" "$kept" 2>/dev/null && echo "$kept" || echo "none"
+}
 
 # Chooses FILE in the front end's file dialog, as a person would. FILE must be alone in
 # its folder with a .bin name: a name with a double quote cannot be typed into Qt's dialog
@@ -127,8 +135,13 @@ choose_file() { # WINDOW FILE
         for _ in $(seq 10); do first_file_selected "$dialog" && break 2; sleep 0.05; done
     done
     first_file_selected "$dialog" || fail "the file could not be selected in the dialog"
+    # The selection puts the file's name into the name field, where Return takes it.
+    wait_until name_field_filled "$dialog" || fail "the file's name did not reach the dialog's name field"
+    # What the dialog showed as Return went, kept for a failure below.
+    import -window "$dialog" "$work/dialog-at-return.png" 2>/dev/null || true
     xdotool key Return
-    wait_until no_window '^Open$' || fail "the file dialog did not close; visible: $(visible_windows)"
+    wait_until no_window '^Open$' || fail "the file dialog did not close; visible: $(visible_windows);" \
+        "the dialog as Return went: $(keep_shot "$work/dialog-at-return.png")"
     # Under a window manager, the window takes clicks again once the manager has given it the
     # focus back, a moment after the dialog has gone.
     ! wm_ready || wait_until has_focus "$1" ||
